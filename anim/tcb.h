@@ -1,0 +1,30 @@
+// Kochanek-Bartels (tension, continuity, bias) key curves: scalar functions of time.
+#pragma once
+
+#include <stdexcept>
+#include <vector>
+
+namespace tw {
+
+struct TCBKey {
+    float time = 0;
+    float tension = 0;
+    float continuity = 0;
+    float bias = 0;
+    float value = 0;
+};
+
+struct TCBCurve {
+    std::vector<TCBKey> keys; // in the order added (ascending time by the loaders)
+};
+
+// Raised by evaluate on a curve without keys; carries "TCBCurve needs atleast one key".
+struct EmptyCurveError : std::runtime_error {
+    EmptyCurveError() : std::runtime_error("TCBCurve needs atleast one key") {}
+};
+
+void addKey(TCBCurve& curve, const TCBKey& key);
+inline int keyCount(const TCBCurve& curve) { return static_cast<int>(curve.keys.size()); }
+float evaluate(const TCBCurve& curve, float t);
+
+} // namespace tw

@@ -1,0 +1,2 @@
+// tarnwick: program entry.
+int main() { return 0; }

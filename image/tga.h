@@ -1,0 +1,16 @@
+// Reader for uncompressed 32-bit TGA pictures (bottom row first in the file).
+#pragma once
+
+#include <string>
+
+#include "image/bitmap.h"
+
+namespace tw {
+
+// Fills `bitmap` from the file at `path`. A missing file reports "Cant open %s" under the
+// caption "ERROR!"; a bad header or a truncated file reports "\n ERROR! Fuckedup tgafile! \n"
+// on standard output. On any failure the bitmap is left entirely unchanged.
+// Returns true on success (the original returned nothing; callers may ignore it).
+bool readTga(Bitmap& bitmap, const std::string& path);
+
+} // namespace tw

@@ -1,0 +1,45 @@
+// Material: flag bits choosing the rasteriser and texture sources, plus three textures.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "image/bitmap.h"
+
+namespace tw {
+
+enum MaterialFlags : uint32_t {
+    MAT_WIRE = 0x1,
+    MAT_TEXTURED = 0x2,
+    MAT_ENV1 = 0x4,
+    MAT_LAYERED = 0x8,
+    MAT_ENV2 = 0x10,
+    MAT_BUMP = 0x20,
+    MAT_LAYER_ADD = 0x40,
+    MAT_UNUSED_80 = 0x80, // set by some scene set-ups, tested by nothing
+    MAT_TWO_SIDED = 0x100,
+    MAT_ENV1_FACE = 0x200,
+    MAT_ENV2_FACE = 0x400,
+    MAT_UV1_VERTEX = 0x800,
+    MAT_UV2_VERTEX = 0x1000,
+};
+
+struct Material {
+    uint32_t flags = 0;
+    Bitmap base;
+    Bitmap second;
+    Bitmap third;
+};
+
+enum TextureSlot { SLOT_BASE = 0, SLOT_SECOND = 1, SLOT_THIRD = 2 };
+
+inline void setFlags(Material& m, uint32_t flags) { m.flags = flags; }
+// Reads a TGA into the slot (failures are reported by the reader). Returns 1 like the
+// original; the slot keeps its old bitmap when the file did not load.
+int loadTexture(Material& m, int slot, const std::string& path);
+
+// True when the textures this material's flags will sample are usable square power-of-two
+// bitmaps; the renderer draws nothing for a face whose material fails this.
+bool materialDrawable(const Material& m);
+
+} // namespace tw

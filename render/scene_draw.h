@@ -1,0 +1,13 @@
+// Drawing a whole loaded scene through one of its animated cameras.
+#pragma once
+
+#include "formats/scene.h"
+#include "image/bitmap.h"
+
+namespace tw {
+
+// Camera index past the end falls back to camera 0; a scene without cameras draws nothing;
+// a mesh whose material index is invalid is skipped.
+void drawScene(Scene& scene, Bitmap& target, int cameraIndex, float time);
+
+} // namespace tw

@@ -1,0 +1,14 @@
+// End picture: one still card until the timeline ends.
+#pragma once
+
+#include "image/bitmap.h"
+
+namespace tw {
+
+struct EndScene {
+};
+
+void setupEnd(EndScene& scene);
+void runEnd(EndScene& scene, Bitmap& framebuffer, float t);
+
+} // namespace tw
