@@ -4,21 +4,33 @@
 #include <filesystem>
 #include <string>
 
+#include "tools/forge/music.h"
+
 int main(int argc, char** argv) {
     std::string out;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) out = argv[++i];
+        if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
+            out = argv[++i];
+        } else if (std::strcmp(argv[i], "--sync-sheet") == 0) {
+            tw::printSyncSheet();
+            return 0;
+        } else {
+            std::fprintf(stderr, "forge: unknown option %s\nusage: forge --out DIR | --sync-sheet\n",
+                         argv[i]);
+            return 2;
+        }
     }
     if (out.empty()) {
-        std::fprintf(stderr, "usage: forge --out DIR\n");
+        std::fprintf(stderr, "usage: forge --out DIR | --sync-sheet\n");
         return 2;
     }
     std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(out) / "data", ec);
+    std::filesystem::path dataDir = std::filesystem::path(out) / "data";
+    std::filesystem::create_directories(dataDir, ec);
     if (ec) {
-        std::fprintf(stderr, "forge: cannot create %s/data: %s\n", out.c_str(),
-                     ec.message().c_str());
+        std::fprintf(stderr, "forge: cannot create %s: %s\n", dataDir.c_str(), ec.message().c_str());
         return 1;
     }
+    if (!tw::forgeSoundtrack(dataDir.string())) return 1;
     return 0;
 }
