@@ -50,8 +50,8 @@ bool openDisplay(SdlDisplay& d, const char* title, int width, int height,
                                     width * options.scale, height * options.scale, 0);
     } else {
         // The desktop's own mode: a real switch to 320x240 rarely exists any more.
-        d.window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                    width, height, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        d.window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
+                                    height, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
     if (d.window == nullptr) return fail(d, "cannot create the window");
 
@@ -116,11 +116,10 @@ bool SdlDisplay::present(const Bitmap& frame) {
         return false;
     }
     if (texture == nullptr) texture = createFrameTexture(*this);
-    bool ok = texture != nullptr &&
-              SDL_UpdateTexture(texture, nullptr, frame.pixels, width * 4) == 0 &&
-              SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255) == 0 &&
-              SDL_RenderClear(renderer) == 0 &&
-              SDL_RenderCopy(renderer, texture, nullptr, nullptr) == 0;
+    bool ok =
+        texture != nullptr && SDL_UpdateTexture(texture, nullptr, frame.pixels, width * 4) == 0 &&
+        SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255) == 0 && SDL_RenderClear(renderer) == 0 &&
+        SDL_RenderCopy(renderer, texture, nullptr, nullptr) == 0;
     if (!ok) {
         // Dropped frame: say so once, keep running, try again next frame.
         if (!reportedPresentFailure) {

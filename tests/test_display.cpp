@@ -88,9 +88,9 @@ TEST_F(DummyVideo, WindowedOpensAtTheScaleWithTheTitleAndShowsFramesPixelExact) 
     std::vector<uint32_t> out(static_cast<size_t>(ow) * oh);
     SDL_Rect all{0, 0, ow, oh};
     SDL_RenderSetLogicalSize(display.renderer, 0, 0); // read in output pixels
-    ASSERT_EQ(SDL_RenderReadPixels(display.renderer, &all, SDL_PIXELFORMAT_ARGB8888,
-                                   out.data(), ow * 4),
-              0)
+    ASSERT_EQ(
+        SDL_RenderReadPixels(display.renderer, &all, SDL_PIXELFORMAT_ARGB8888, out.data(), ow * 4),
+        0)
         << SDL_GetError();
     int wrong = 0;
     for (int y = 0; y < oh; ++y) {
