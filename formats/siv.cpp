@@ -34,8 +34,8 @@ bool fits(const SivCursor& c, int64_t count, uint64_t size) {
 }
 
 bool readTag(SivCursor& c) {
-    uint8_t tag[kSivTagSize];
-    return sivRead(c, tag, kSivTagSize);
+    uint8_t tag[siv::kTagSize];
+    return sivRead(c, tag, siv::kTagSize);
 }
 
 template <size_t N>
@@ -49,26 +49,26 @@ bool readRecords(SivCursor& c, int32_t count, std::vector<std::array<uint8_t, N>
 }
 
 bool readObjects(SivCursor& c, int32_t count, SivScene& s) {
-    if (!readTag(c) || !fits(c, count, kSivObjectHeaderSize)) return false;
+    if (!readTag(c) || !fits(c, count, siv::kObjectHeaderSize)) return false;
     s.objects.resize(count > 0 ? static_cast<size_t>(count) : 0);
-    for (SivObject& o : s.objects) {
-        if (!sivRead(c, o.header.data(), kSivObjectHeaderSize)) return false;
+    for (SivObjectRecord& o : s.objects) {
+        if (!sivRead(c, o.header.data(), siv::kObjectHeaderSize)) return false;
         int32_t vc = readI32(o.header.data() + 72);
         int32_t fc = readI32(o.header.data() + 76);
         o.vertexCount = vc > 0 ? vc : 0;
         o.faceCount = fc > 0 ? fc : 0;
-        if (!fits(c, o.vertexCount, kSivVertexSize)) return false;
-        o.vertices.resize(static_cast<size_t>(o.vertexCount) * kSivVertexSize);
+        if (!fits(c, o.vertexCount, siv::kVertexSize)) return false;
+        o.vertices.resize(static_cast<size_t>(o.vertexCount) * siv::kVertexSize);
         if (!sivRead(c, o.vertices.data(), static_cast<uint32_t>(o.vertices.size()))) return false;
-        if (!fits(c, o.faceCount, kSivFaceSize)) return false;
-        o.faces.resize(static_cast<size_t>(o.faceCount) * kSivFaceSize);
+        if (!fits(c, o.faceCount, siv::kFaceSize)) return false;
+        o.faces.resize(static_cast<size_t>(o.faceCount) * siv::kFaceSize);
         if (!sivRead(c, o.faces.data(), static_cast<uint32_t>(o.faces.size()))) return false;
     }
     return true;
 }
 
 bool readTextures(SivCursor& c, int32_t count, SivScene& s) {
-    if (!readTag(c) || !fits(c, count, kSivTextureSize)) return false;
+    if (!readTag(c) || !fits(c, count, siv::kTextureSize)) return false;
     s.textures.resize(count > 0 ? static_cast<size_t>(count) : 0);
     for (auto& t : s.textures) {
         // Stored as the integer then the name; kept as the name then the integer.
@@ -78,15 +78,15 @@ bool readTextures(SivCursor& c, int32_t count, SivScene& s) {
 }
 
 bool readTracks(SivCursor& c, int32_t count, SivScene& s) {
-    if (!readTag(c) || !fits(c, count, kSivTrackHeaderSize)) return false;
+    if (!readTag(c) || !fits(c, count, siv::kTrackHeaderSize)) return false;
     s.tracks.resize(count > 0 ? static_cast<size_t>(count) : 0);
-    for (SivTrack& t : s.tracks) {
-        if (!sivRead(c, t.header.data(), kSivTrackHeaderSize)) return false;
+    for (SivTrackRecord& t : s.tracks) {
+        if (!sivRead(c, t.header.data(), siv::kTrackHeaderSize)) return false;
         std::memset(t.header.data() + 24, 0, 4); // the stored field is not kept
         int32_t keys = readI32(t.header.data() + 20);
         if (keys < 0) keys = 0;
-        if (!fits(c, keys, kSivKeySize)) return false;
-        t.keys.resize(static_cast<size_t>(keys) * kSivKeySize);
+        if (!fits(c, keys, siv::kKeySize)) return false;
+        t.keys.resize(static_cast<size_t>(keys) * siv::kKeySize);
         if (!sivRead(c, t.keys.data(), static_cast<uint32_t>(t.keys.size()))) return false;
     }
     return true;
@@ -104,7 +104,7 @@ bool sivRead(SivCursor& cursor, void* dst, uint32_t n) {
     return true;
 }
 
-std::string sivTextureName(const std::array<uint8_t, kSivTextureSize>& t) {
+std::string sivTextureName(const std::array<uint8_t, siv::kTextureSize>& t) {
     const char* p = reinterpret_cast<const char*>(t.data());
     return std::string(p, strnlen(p, 80));
 }
@@ -165,14 +165,14 @@ std::unique_ptr<SivScene> readSiv(const std::string& path) {
     SivCursor c{body.data(), static_cast<uint32_t>(produced), 0};
     uint8_t magic[4];
     uint8_t version[4];
-    uint8_t tag[kSivTagSize];
-    if (!sivRead(c, magic, 4) || !sivRead(c, version, 4) || !sivRead(c, tag, kSivTagSize))
+    uint8_t tag[siv::kTagSize];
+    if (!sivRead(c, magic, 4) || !sivRead(c, version, 4) || !sivRead(c, tag, siv::kTagSize))
         return nullptr;
     if (std::memcmp(magic, "PSIV", 4) != 0) {
         reportOut(format("%s is not a SIV-file\n", path.c_str()));
         return nullptr;
     }
-    if (readI32(version) != kSivVersion) {
+    if (readI32(version) != siv::kVersion) {
         reportOut(format("%s is incorrect version.\n", path.c_str()));
         return nullptr;
     }
@@ -183,7 +183,7 @@ std::unique_ptr<SivScene> readSiv(const std::string& path) {
 
     auto scene = std::make_unique<SivScene>();
     SivScene& s = *scene;
-    if (!sivRead(c, s.header.data(), kSivHeaderSize)) return nullptr;
+    if (!sivRead(c, s.header.data(), siv::kHeaderSize)) return nullptr;
     bool ok = readObjects(c, sivCount(s, 0), s) && readTextures(c, sivCount(s, 1), s) &&
               readRecords(c, sivCount(s, 2), s.materials) &&
               readRecords(c, sivCount(s, 3), s.cameras) &&

@@ -120,7 +120,7 @@ TEST(Siv, ReadsEverySection) {
                                    static_cast<int>(compressBody(body).size() - 12)));
     ASSERT_EQ(s->objects.size(), 2u);
     EXPECT_EQ(sivCount(*s, 0), 2);
-    const SivObject& o = s->objects[1];
+    const SivObjectRecord& o = s->objects[1];
     EXPECT_EQ(o.vertexCount, 3);
     EXPECT_EQ(o.faceCount, 1);
     EXPECT_FLOAT_EQ(sivObjectPosition(o).x, 11.0f);
@@ -149,13 +149,13 @@ TEST(Siv, ReadsEverySection) {
     EXPECT_EQ(s->extras[0][0], 'e');
 
     ASSERT_EQ(s->tracks.size(), 2u);
-    const SivTrack& t = s->tracks[1];
+    const SivTrackRecord& t = s->tracks[1];
     EXPECT_EQ(sivTrackKind(t), 1);
     EXPECT_EQ(sivTrackId(t), 101);
     EXPECT_EQ(t.keys.size(), 96u); // three 32-byte keys
     EXPECT_EQ(sivTrackKeyCount(t), 3);
     EXPECT_EQ(readI32(t.header.data() + 24), 0); // the stored last field is not kept
-    SivKey k = sivTrackKey(t, 2);
+    SivKeyRecord k = sivTrackKey(t, 2);
     EXPECT_FLOAT_EQ(k.time, 2.0f);
     EXPECT_FLOAT_EQ(k.y, 2.0f);
     EXPECT_FLOAT_EQ(k.tension, 0.5f);
