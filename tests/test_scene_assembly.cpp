@@ -2,6 +2,8 @@
 // camera keys and their defaults, the material flag table, and what happens to bad indices.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -75,20 +77,38 @@ SivFile sivBase() {
     return f;
 }
 
+// Finds the 16-byte SIV face whose material is `marker`, sets its material to 0 and its
+// corner `corner` to `index`.
+void patchFace(std::vector<uint8_t>& body, int32_t marker, int corner, int32_t index) {
+    for (size_t i = 12; i + 4 <= body.size(); ++i) {
+        int32_t v;
+        std::memcpy(&v, body.data() + i, 4);
+        if (v != marker) continue;
+        std::memset(body.data() + i, 0, 4);
+        std::memcpy(body.data() + i - 12 + 4 * corner, &index, 4);
+        return;
+    }
+    FAIL() << "marker not found";
+}
+
 TEST_F(Assembly, SivMeshesAndMaterials) {
     SivFile f = sivBase();
     SivObject noFaces;
     noFaces.vertices = {SivVertex{}};
     SivObject badMaterial = f.objects[0];
     badMaterial.faces = {{0, 1, 2, 9}};
+    // The writer refuses bad indices; faces carrying marker materials are patched below.
     SivObject badIndex = f.objects[0];
-    badIndex.faces = {{0, 1, 3, 0}, {0, 1, 2, 0}, {-1, 0, 1, 0}};
+    badIndex.faces = {{0, 1, 2, 0x5151}, {0, 1, 2, 0}, {0, 1, 2, 0x5252}};
     f.objects.push_back(noFaces);
     f.objects.push_back(badMaterial);
     f.objects.push_back(badIndex);
     Scene scene;
     ReportCapture cap;
-    loadSivScene(scene, put("mesh.siv", encodeSiv(f)));
+    std::vector<uint8_t> body = encodeSivBody(f);
+    patchFace(body, 0x5151, 2, 3);  // c = 3 in a 3-vertex object
+    patchFace(body, 0x5252, 0, -1); // a = -1
+    loadSivScene(scene, put("mesh.siv", wrapSivBody(body)));
     EXPECT_EQ(scene.is3ds, 0);
     ASSERT_EQ(scene.materials.size(), 2u);
     EXPECT_EQ(scene.materials[0].flags, uint32_t(MAT_TEXTURED));
@@ -252,11 +272,16 @@ TEST_F(Assembly, TdsMeshes) {
     TdsMesh unknown = triangle("unknown", "a");
     TdsMesh plain = triangle("plain", "");
     TdsMesh broken = triangle("broken", "A");
-    broken.faces = {{0, 1, 9, 7}, {0, 1, 3, 7}};
+    broken.faces = {{0, 1, 3, 0x1234}, {0, 1, 3, 7}}; // the first gets c = 9 below
     s.meshes = {mapped, unknown, plain, broken};
     Scene scene;
     ReportCapture cap;
-    load3dsScene(scene, put("meshes.3ds", encodeTdsScene(s)));
+    std::vector<uint8_t> bytes = encodeTdsScene(s);
+    const uint8_t marker[] = {3, 0, 0x34, 0x12};
+    auto at = std::search(bytes.begin(), bytes.end(), marker, marker + 4);
+    ASSERT_NE(at, bytes.end());
+    *at = 9;
+    load3dsScene(scene, put("meshes.3ds", bytes));
     EXPECT_EQ(scene.is3ds, 1);
     ASSERT_EQ(scene.meshes.size(), 4u);
     const Mesh& m = scene.meshes[0];
