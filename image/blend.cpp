@@ -126,6 +126,9 @@ const Kernels* gActive = &kBest;
 const Kernels& active() {
     return *gActive;
 }
+const Kernels& scalarKernels() {
+    return kScalar;
+}
 void forceScalar(bool on) {
     gActive = on ? &kScalar : &kBest;
 }

@@ -44,7 +44,9 @@ struct Kernels {
     void (*blendFill)(uint32_t*, size_t, uint32_t, uint32_t);
 };
 const Kernels& active();
-// Tests and benchmarks switch to the plain kernels to compare; false restores the default.
+const Kernels& scalarKernels();
+// Tests and benchmarks switch every operation (blurs included) to its plain kernels to
+// compare; false restores the default.
 void forceScalar(bool on);
 
 } // namespace tw::kernels
