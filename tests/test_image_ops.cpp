@@ -497,6 +497,26 @@ TEST(Grain, OneDarkeningPerPixelAlphaKept) {
     EXPECT_GT(darkened, 3000); // about 9 in 10 pixels
 }
 
+TEST(Grain, FollowsTheRandomSequenceModuloAmplitude) {
+    // One draw per pixel in order, taken modulo the amplitude, whatever the amplitude.
+    for (int32_t amp : {2, 3, 7, 10, 255, 256, 257, 1000, 32767, 32768, 100000, INT32_MAX}) {
+        Bitmap b = edgyBitmap(97, 13, static_cast<uint32_t>(amp));
+        std::vector<uint32_t> want = pixelsOf(b);
+        seedRandom(amp * 7u);
+        for (uint32_t& p : want) {
+            const int n = demoRand() % amp;
+            uint32_t out = p & 0xFF000000u;
+            for (int c = 0; c < 3; ++c)
+                out |= static_cast<uint32_t>(std::max(0, static_cast<int>(ch(p, c)) - n))
+                       << (8 * c);
+            p = out;
+        }
+        seedRandom(amp * 7u);
+        addNoise(b, amp);
+        EXPECT_EQ(pixelsOf(b), want) << amp;
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // Sprites
 
