@@ -387,6 +387,13 @@ TEST(VectorKernels, BitIdenticalOnOddSizesAndOffsets) {
                 blendFillScalar(b.data() + off, n, k, c.s[0]);
                 EXPECT_EQ(a, b) << "blendFill k=" << k;
             }
+            run2(v.spriteBlend, spriteBlendScalar, "spriteBlend");
+            for (uint32_t k : {0u, 1u, 128u, 255u}) {
+                std::vector<uint32_t> a = c.d, b = c.d;
+                v.desaturate(a.data() + off, n, k);
+                desaturateScalar(b.data() + off, n, k);
+                EXPECT_EQ(a, b) << "desaturate k=" << k;
+            }
             std::vector<uint32_t> a = c.d, b = c.d;
             v.maskBlend(c.s.data() + off, a.data() + off, c.m.data() + off, n);
             maskBlendScalar(c.s.data() + off, b.data() + off, c.m.data() + off, n);
@@ -415,6 +422,13 @@ TEST(VectorKernels, EveryChannelPairAndInPlace) {
     EXPECT_TRUE(same(v.multiply, multiplyScalar));
     EXPECT_TRUE(same(v.add, addScalar));
     EXPECT_TRUE(same(v.alphaOverlay, alphaOverlayScalar));
+    EXPECT_TRUE(same(v.spriteBlend, spriteBlendScalar));
+    for (uint32_t k : {0u, 77u, 255u}) { // every grey sum 0..765 occurs in d
+        std::vector<uint32_t> a = d, b = d;
+        v.desaturate(a.data(), a.size(), k);
+        desaturateScalar(b.data(), b.size(), k);
+        EXPECT_EQ(a, b) << k;
+    }
     for (uint32_t k = 0; k < 256; k += 17) {
         std::vector<uint32_t> a = d, b = d;
         v.crossfade(s.data(), a.data(), a.size(), k);
