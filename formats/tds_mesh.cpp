@@ -139,8 +139,7 @@ struct Walker {
                 // The cursor stops after the entries: the face list's own sub-chunks
                 // (materials, smoothing) are met next and skipped as mesh sub-chunks.
                 pos = data + 8 * count;
-            } else if (c.id == CHUNK_MAPPING && haveVertices &&
-                       c.end - c.start >= kHeader + 2 &&
+            } else if (c.id == CHUNK_MAPPING && haveVertices && c.end - c.start >= kHeader + 2 &&
                        readU16(image + c.start + kHeader) <= vertices.size()) {
                 if (!list(c, 8, count, data)) return;
                 for (size_t i = 0; i < count; ++i) {

@@ -22,8 +22,8 @@ CameraSpace cameraSpace(const Mesh& mesh, const Camera& camera) {
     setIdentity(cs.rotation);
     concatRotation(cs.rotation, mesh.matrix);
     concatRotation(cs.rotation, camera.view);
-    cs.origin = transform(camera.view, mesh.px - camera.position[0],
-                          mesh.py - camera.position[1], mesh.pz - camera.position[2]);
+    cs.origin = transform(camera.view, mesh.px - camera.position[0], mesh.py - camera.position[1],
+                          mesh.pz - camera.position[2]);
     return cs;
 }
 

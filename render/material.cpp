@@ -20,8 +20,7 @@ bool textureUsable(const Bitmap& t) {
 
 bool heightMapUsable(const Bitmap& base, const Bitmap& third) {
     // Every base texel index must address a height texel; neighbours wrap modulo the count.
-    return third.pixels != nullptr && third.width > 0 &&
-           third.pixelCount() >= base.pixelCount();
+    return third.pixels != nullptr && third.width > 0 && third.pixelCount() >= base.pixelCount();
 }
 
 bool materialDrawable(const Material& m) {

@@ -5,7 +5,9 @@
 
 namespace tw {
 
-void setIdentity(Matrix& m) { m = Matrix{}; }
+void setIdentity(Matrix& m) {
+    m = Matrix{};
+}
 
 void setScale(Matrix& m, float sx, float sy, float sz) {
     for (auto& row : m.m)

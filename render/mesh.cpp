@@ -88,7 +88,9 @@ void computeVertexNormals(Mesh& mesh) {
     }
 }
 
-void setScale(Mesh& mesh, float sx, float sy, float sz) { setScale(mesh.matrix, sx, sy, sz); }
+void setScale(Mesh& mesh, float sx, float sy, float sz) {
+    setScale(mesh.matrix, sx, sy, sz);
+}
 
 void rotate(Mesh& mesh, float a, float b, float c) {
     Matrix r;

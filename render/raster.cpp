@@ -40,7 +40,9 @@ inline uint32_t average(uint32_t a, uint32_t b) {
     return ((a & 0xFEFEFEFEu) >> 1) + ((b & 0xFEFEFEFEu) >> 1) + (a & b & 0x01010101u);
 }
 // x >> 1 per byte.
-inline uint32_t half(uint32_t x) { return (x >> 1) & 0x7F7F7F7Fu; }
+inline uint32_t half(uint32_t x) {
+    return (x >> 1) & 0x7F7F7F7Fu;
+}
 // min(255, a + b) per byte: sums in 16-bit lanes, a lane that reached 256 becomes 255.
 inline uint32_t addSaturate(uint32_t a, uint32_t b) {
     uint32_t lo = (a & 0x00FF00FFu) + (b & 0x00FF00FFu);
@@ -113,12 +115,17 @@ template <bool Bump, LayerBlend Blend, bool Translucent> struct LayeredSpan {
 
     static uint32_t combine(uint32_t b, uint32_t e, uint32_t d) {
         if constexpr (Blend == LayerBlend::Add) {
-            if constexpr (Translucent) return addSaturate(average(b, d), e);
-            else if constexpr (Bump) return addSaturate(b, half(e));
-            else return average(b, e);
+            if constexpr (Translucent)
+                return addSaturate(average(b, d), e);
+            else if constexpr (Bump)
+                return addSaturate(b, half(e));
+            else
+                return average(b, e);
         } else {
-            if constexpr (Translucent) return average(multiply(b, e), d);
-            else return multiply(b, e);
+            if constexpr (Translucent)
+                return average(multiply(b, e), d);
+            else
+                return multiply(b, e);
         }
     }
 
@@ -161,8 +168,8 @@ void drawRows(Bitmap& target, int32_t y0, int32_t y1, Edge<N>& left, Edge<N>& ri
             int32_t a[N];
             for (int i = 0; i < N; ++i) a[i] = preStep(left.a[i], grad[i], f);
             const size_t row = static_cast<size_t>(y) * static_cast<size_t>(w);
-            span(target.pixels + row + xs, gZBuffer.depth.data() + row + xs, xe - xs, a,
-                 left.a[N], grad); // q starts without pre-step
+            span(target.pixels + row + xs, gZBuffer.depth.data() + row + xs, xe - xs, a, left.a[N],
+                 grad); // q starts without pre-step
         }
         left.x = step(left.x, left.dx);
         right.x = step(right.x, right.dx);
@@ -170,7 +177,9 @@ void drawRows(Bitmap& target, int32_t y0, int32_t y1, Edge<N>& left, Edge<N>& ri
     }
 }
 
-inline bool inside(float v, float limit) { return v >= 0.0f && v <= limit; } // NaN fails
+inline bool inside(float v, float limit) {
+    return v >= 0.0f && v <= limit;
+} // NaN fails
 
 // Loads a vertex's interpolated attributes: N texture coordinates, then q.
 template <int N> void attributes(const Vertex& v, float* out) {
@@ -183,8 +192,8 @@ template <int N> void attributes(const Vertex& v, float* out) {
     out[N] = 32767.0f / v.depth;
 }
 
-template <class Span> void rasterise(Bitmap& target, Vertex& a, Vertex& b, Vertex& c,
-                                     const Span& span) {
+template <class Span>
+void rasterise(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, const Span& span) {
     constexpr int N = Span::kAttributes;
     Vertex* vs[3] = {&a, &b, &c};
     for (Vertex* v : vs) {
@@ -197,7 +206,8 @@ template <class Span> void rasterise(Bitmap& target, Vertex& a, Vertex& b, Verte
     if (!target.pixels || w <= 0 || hgt <= 0) return;
     if (gZBuffer.depth.size() < static_cast<size_t>(w) * static_cast<size_t>(hgt)) return;
     for (Vertex* v : vs)
-        if (!inside(v->sx, static_cast<float>(w - 1)) || !inside(v->sy, static_cast<float>(hgt - 1)))
+        if (!inside(v->sx, static_cast<float>(w - 1)) ||
+            !inside(v->sy, static_cast<float>(hgt - 1)))
             return;
 
     Vertex* t = vs[0];
@@ -214,8 +224,7 @@ template <class Span> void rasterise(Bitmap& target, Vertex& a, Vertex& b, Verte
 
     // Rejections: doubled area below half a pixel, no scanline crossed, middle vertex on the
     // long edge (the gradients would blow up).
-    if (std::fabs((bt->sx - t->sx) * (m->sy - t->sy) - (bt->sy - t->sy) * (m->sx - t->sx)) <
-        0.5f)
+    if (std::fabs((bt->sx - t->sx) * (m->sy - t->sy) - (bt->sy - t->sy) * (m->sx - t->sx)) < 0.5f)
         return;
     if (bt->iy == t->iy) return;
 
@@ -249,8 +258,10 @@ template <class Span> void rasterise(Bitmap& target, Vertex& a, Vertex& b, Verte
             left.a[i] = toFixed(at[i] + dy * slope);
             left.da[i] = toFixed(slope);
         }
-        if (longIsLeft) drawRows<N>(target, t->iy, m->iy, longEdge, shortEdge, grad, span);
-        else drawRows<N>(target, t->iy, m->iy, shortEdge, longEdge, grad, span);
+        if (longIsLeft)
+            drawRows<N>(target, t->iy, m->iy, longEdge, shortEdge, grad, span);
+        else
+            drawRows<N>(target, t->iy, m->iy, shortEdge, longEdge, grad, span);
     }
     if (bt->iy - m->iy > 0) {
         const float dy = static_cast<float>(m->iy) - m->sy;
@@ -272,8 +283,10 @@ template <class Span> void rasterise(Bitmap& target, Vertex& a, Vertex& b, Verte
                 left.da[i] = toFixed(slope);
             }
         }
-        if (longIsLeft) drawRows<N>(target, m->iy, bt->iy, longEdge, shortEdge, grad, span);
-        else drawRows<N>(target, m->iy, bt->iy, shortEdge, longEdge, grad, span);
+        if (longIsLeft)
+            drawRows<N>(target, m->iy, bt->iy, longEdge, shortEdge, grad, span);
+        else
+            drawRows<N>(target, m->iy, bt->iy, shortEdge, longEdge, grad, span);
     }
 }
 
@@ -283,18 +296,14 @@ void layered(Bitmap& target, const Bitmap& base, const Bitmap& second, const Bit
     const int32_t heightWidth = Bump ? third.width : 0;
     const int32_t heightCount = Bump ? third.pixelCount() : 0;
     if (translucent) {
-        const LayeredSpan<Bump, Blend, true> span{base.pixels,   base.widthShift,
-                                                  base.widthMask, second.pixels,
-                                                  second.widthShift, second.widthMask,
-                                                  third.pixels,  heightWidth,
-                                                  heightCount};
+        const LayeredSpan<Bump, Blend, true> span{
+            base.pixels,      base.widthShift, base.widthMask, second.pixels, second.widthShift,
+            second.widthMask, third.pixels,    heightWidth,    heightCount};
         rasterise(target, a, b, c, span);
     } else {
-        const LayeredSpan<Bump, Blend, false> span{base.pixels,   base.widthShift,
-                                                   base.widthMask, second.pixels,
-                                                   second.widthShift, second.widthMask,
-                                                   third.pixels,  heightWidth,
-                                                   heightCount};
+        const LayeredSpan<Bump, Blend, false> span{
+            base.pixels,      base.widthShift, base.widthMask, second.pixels, second.widthShift,
+            second.widthMask, third.pixels,    heightWidth,    heightCount};
         rasterise(target, a, b, c, span);
     }
 }
@@ -322,9 +331,8 @@ void rasterTextured(Bitmap& target, const Bitmap& texture, Vertex& a, Vertex& b,
                   TexturedSpan<false>{texture.pixels, texture.widthShift, texture.widthMask});
 }
 
-void rasterLayered(Bitmap& target, const Bitmap& base, const Bitmap& second,
-                   const Bitmap& third, Vertex& a, Vertex& b, Vertex& c, bool bump,
-                   LayerBlend blend, bool translucent) {
+void rasterLayered(Bitmap& target, const Bitmap& base, const Bitmap& second, const Bitmap& third,
+                   Vertex& a, Vertex& b, Vertex& c, bool bump, LayerBlend blend, bool translucent) {
     if (!textureUsable(base) || !textureUsable(second)) {
         markPositions(a, b, c);
         return;
@@ -335,14 +343,12 @@ void rasterLayered(Bitmap& target, const Bitmap& base, const Bitmap& second,
         if (blend == LayerBlend::Add)
             layered<true, LayerBlend::Add>(target, base, second, third, a, b, c, translucent);
         else
-            layered<true, LayerBlend::Multiply>(target, base, second, third, a, b, c,
-                                                translucent);
+            layered<true, LayerBlend::Multiply>(target, base, second, third, a, b, c, translucent);
     } else {
         if (blend == LayerBlend::Add)
             layered<false, LayerBlend::Add>(target, base, second, third, a, b, c, translucent);
         else
-            layered<false, LayerBlend::Multiply>(target, base, second, third, a, b, c,
-                                                 translucent);
+            layered<false, LayerBlend::Multiply>(target, base, second, third, a, b, c, translucent);
     }
 }
 

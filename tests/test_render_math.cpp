@@ -126,14 +126,16 @@ TEST(MeshNormals, UnitWeightedAndNeverNaN) {
 
 TEST(Camera, LookAtPutsTheTargetOnTheViewAxis) {
     Camera c = makeCamera();
-    const float eyes[][6] = {{0, 0, -300, 0, 0, 0},   {10, -20, 30, -40, 50, 60},
-                             {100, 5, 0, -100, 5, 0}, {0, 0, 0, 1, 1000, 1},
+    const float eyes[][6] = {{0, 0, -300, 0, 0, 0},
+                             {10, -20, 30, -40, 50, 60},
+                             {100, 5, 0, -100, 5, 0},
+                             {0, 0, 0, 1, 1000, 1},
                              {3, 4, 5, 3, -100, 5.001f}};
     for (const auto& e : eyes) {
         lookAt(c, e[0], e[1], e[2], e[3], e[4], e[5]);
         const Vec3 t = transform(c.view, e[3] - e[0], e[4] - e[1], e[5] - e[2]);
-        const float dist = std::sqrt((e[3] - e[0]) * (e[3] - e[0]) +
-                                     (e[4] - e[1]) * (e[4] - e[1]) + (e[5] - e[2]) * (e[5] - e[2]));
+        const float dist = std::sqrt((e[3] - e[0]) * (e[3] - e[0]) + (e[4] - e[1]) * (e[4] - e[1]) +
+                                     (e[5] - e[2]) * (e[5] - e[2]));
         EXPECT_NEAR(t.x, 0, 1e-3f * dist);
         EXPECT_NEAR(t.y, 0, 1e-3f * dist);
         EXPECT_NEAR(t.z, dist, 1e-4f * dist);
@@ -166,7 +168,8 @@ TEST(Camera, ConstructorsAndFallbacks) {
 
     const Camera wide = makeCamera(0, 0, -10, 0, 0, 0, 150);
     EXPECT_EQ(wide.fovX, 0.52333337f);
-    EXPECT_FLOAT_EQ(wide.view.m[0][0], std::cos(150 * kFovFactor / 2) / std::sin(150 * kFovFactor / 2));
+    EXPECT_FLOAT_EQ(wide.view.m[0][0],
+                    std::cos(150 * kFovFactor / 2) / std::sin(150 * kFovFactor / 2));
 
     Camera c = makeCamera();
     setFieldOfView(c, 45);

@@ -33,8 +33,9 @@ struct Loaded {
 
 Loaded loadBytes(const std::vector<uint8_t>& bytes) {
     static int serial = 0;
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("tw_tds_" + std::to_string(::getpid()) + "_" + std::to_string(serial++) + ".3ds");
+    const auto path =
+        std::filesystem::temp_directory_path() /
+        ("tw_tds_" + std::to_string(::getpid()) + "_" + std::to_string(serial++) + ".3ds");
     EXPECT_TRUE(writeFile(path.string(), bytes));
     Loaded l;
     ReportCapture capture;
@@ -250,7 +251,8 @@ TEST(TdsMesh, LyingLengthsAndCountsFailInsteadOfOverrunning) {
     // Truncated body with the main length patched to match: sub-chunks overrun their parent.
     for (size_t n = 13; n < good.size(); ++n) {
         std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<long>(n));
-        for (int i = 0; i < 4; ++i) cut[2 + static_cast<size_t>(i)] = static_cast<uint8_t>(n >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            cut[2 + static_cast<size_t>(i)] = static_cast<uint8_t>(n >> (8 * i));
         EXPECT_FALSE(parses(cut)) << "body cut at " << n;
     }
 
@@ -274,9 +276,9 @@ TEST(TdsMesh, LyingLengthsAndCountsFailInsteadOfOverrunning) {
     };
     EXPECT_TRUE(parses(buildWithVertexCount(3, 0)));
     EXPECT_FALSE(parses(buildWithVertexCount(60000, 0))); // count beyond the chunk
-    EXPECT_FALSE(parses(buildWithVertexCount(3, 200))); // length beyond the parent
-    EXPECT_FALSE(parses(buildWithVertexCount(3, 4)));   // length below a header
-    EXPECT_FALSE(parses(buildWithVertexCount(3, 40)));  // entries beyond the length
+    EXPECT_FALSE(parses(buildWithVertexCount(3, 200)));   // length beyond the parent
+    EXPECT_FALSE(parses(buildWithVertexCount(3, 4)));     // length below a header
+    EXPECT_FALSE(parses(buildWithVertexCount(3, 40)));    // entries beyond the length
 
     // A face naming a vertex that does not exist.
     ChunkWriter w;
