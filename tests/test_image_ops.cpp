@@ -9,6 +9,7 @@
 
 #include "base/random.h"
 #include "image/bitmap.h"
+#include "image/blend_kernels.h"
 #include "image/ops.h"
 
 namespace tw {
@@ -331,6 +332,108 @@ TEST(BlendFamily, MissingOrUndersizedPicturesAreNotRead) {
     smooth4(bogus);
     drawLine(bogus, 0, 0, 5, 3, 1);
     SUCCEED();
+}
+
+// ---------------------------------------------------------------------------------------
+// Vector kernels against the plain ones
+
+// Runs one kernel both ways over copies of the same data and compares every word.
+struct KernelCase {
+    std::vector<uint32_t> s, d, m;
+};
+
+KernelCase kernelData(size_t n, uint32_t seed) {
+    KernelCase c;
+    Bitmap a = edgyBitmap(static_cast<int>(n) + 4, 1, seed),
+           b = edgyBitmap(static_cast<int>(n) + 4, 1, seed + 7),
+           m = edgyBitmap(static_cast<int>(n) + 4, 1, seed + 13);
+    c.s = pixelsOf(a);
+    c.d = pixelsOf(b);
+    c.m = pixelsOf(m);
+    return c;
+}
+
+TEST(VectorKernels, BitIdenticalOnOddSizesAndOffsets) {
+    using namespace kernels;
+    const Kernels& v = active();
+#if defined(__SSE2__)
+    ASSERT_NE(v.multiply, &multiplyScalar); // the comparison below must test something
+#endif
+    for (size_t n = 0; n <= 37; ++n)
+        for (size_t off = 0; off < 4; ++off) { // unaligned starts
+            const KernelCase c = kernelData(n, static_cast<uint32_t>(n * 4 + off));
+            auto run2 = [&](auto vec, auto ref, const char* name) {
+                std::vector<uint32_t> a = c.d, b = c.d;
+                vec(c.s.data() + off, a.data() + off, n);
+                ref(c.s.data() + off, b.data() + off, n);
+                EXPECT_EQ(a, b) << name << " n=" << n << " off=" << off;
+            };
+            run2(v.multiply, multiplyScalar, "multiply");
+            run2(v.add, addScalar, "add");
+            run2(v.alphaOverlay, alphaOverlayScalar, "alphaOverlay");
+            for (uint32_t k : {0u, 1u, 127u, 128u, 254u, 255u}) {
+                std::vector<uint32_t> a = c.d, b = c.d;
+                v.crossfade(c.s.data() + off, a.data() + off, n, k);
+                crossfadeScalar(c.s.data() + off, b.data() + off, n, k);
+                EXPECT_EQ(a, b) << "crossfade k=" << k;
+                v.scale(a.data() + off, n, k);
+                scaleScalar(b.data() + off, n, k);
+                EXPECT_EQ(a, b) << "scale k=" << k;
+                v.brighten(a.data() + off, n, k);
+                brightenScalar(b.data() + off, n, k);
+                EXPECT_EQ(a, b) << "brighten k=" << k;
+                v.blendFill(a.data() + off, n, k, c.s[0]);
+                blendFillScalar(b.data() + off, n, k, c.s[0]);
+                EXPECT_EQ(a, b) << "blendFill k=" << k;
+            }
+            std::vector<uint32_t> a = c.d, b = c.d;
+            v.maskBlend(c.s.data() + off, a.data() + off, c.m.data() + off, n);
+            maskBlendScalar(c.s.data() + off, b.data() + off, c.m.data() + off, n);
+            EXPECT_EQ(a, b) << "maskBlend n=" << n;
+        }
+}
+
+TEST(VectorKernels, EveryChannelPairAndInPlace) {
+    using namespace kernels;
+    const Kernels& v = active();
+    // Every (d, s) byte pair in every channel position, with the weights (mask, alpha) also
+    // swept: pixel i holds d = i & 255 and s = i >> 8, rotated through the four channels.
+    std::vector<uint32_t> s(65536), d(65536), m(65536);
+    for (uint32_t i = 0; i < 65536; ++i) {
+        const uint32_t lo = i & 255, hi = i >> 8;
+        d[i] = lo | (hi << 8) | (lo << 16) | (hi << 24);
+        s[i] = hi | (lo << 8) | (hi << 16) | (lo << 24);
+        m[i] = (i * 2654435761u) ^ (i >> 3);
+    }
+    auto same = [&](auto vec, auto ref) {
+        std::vector<uint32_t> a = d, b = d;
+        vec(s.data(), a.data(), s.size());
+        ref(s.data(), b.data(), s.size());
+        return a == b;
+    };
+    EXPECT_TRUE(same(v.multiply, multiplyScalar));
+    EXPECT_TRUE(same(v.add, addScalar));
+    EXPECT_TRUE(same(v.alphaOverlay, alphaOverlayScalar));
+    for (uint32_t k = 0; k < 256; k += 17) {
+        std::vector<uint32_t> a = d, b = d;
+        v.crossfade(s.data(), a.data(), a.size(), k);
+        crossfadeScalar(s.data(), b.data(), b.size(), k);
+        ASSERT_EQ(a, b) << k;
+    }
+    std::vector<uint32_t> a = d, b = d;
+    v.maskBlend(s.data(), a.data(), m.data(), a.size());
+    maskBlendScalar(s.data(), b.data(), m.data(), b.size());
+    EXPECT_EQ(a, b);
+    a = d;
+    b = d;
+    v.maskBlend(s.data(), a.data(), a.data(), a.size()); // mask shares the destination's array
+    maskBlendScalar(s.data(), b.data(), b.data(), b.size());
+    EXPECT_EQ(a, b);
+    a = d;
+    b = d;
+    v.multiply(a.data(), a.data(), a.size()); // source and destination the same array
+    multiplyScalar(b.data(), b.data(), b.size());
+    EXPECT_EQ(a, b);
 }
 
 // ---------------------------------------------------------------------------------------
