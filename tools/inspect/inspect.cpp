@@ -21,7 +21,7 @@ namespace {
 // A minimal JSON writer: objects and arrays as nested text, commas placed by a stack of
 // "first item" flags.
 class Json {
-public:
+  public:
     std::string text;
 
     Json& beginObject(const char* key = nullptr) { return open(key, '{'); }
@@ -64,14 +64,15 @@ public:
     }
     std::string finish() { return text + "\n"; }
 
-private:
+  private:
     std::vector<bool> first_;
 
     void item(const char* key) {
         if (!first_.empty()) {
             if (!first_.back()) text += ",";
             first_.back() = false;
-            text += "\n" + std::string(first_.size() * 2, ' ');
+            text += '\n';
+            text.append(first_.size() * 2, ' ');
         }
         if (key) {
             quote(key);
@@ -87,7 +88,10 @@ private:
     Json& close(char c) {
         bool empty = first_.back();
         first_.pop_back();
-        if (!empty) text += "\n" + std::string(first_.size() * 2, ' ');
+        if (!empty) {
+            text += '\n';
+            text.append(first_.size() * 2, ' ');
+        }
         text += c;
         return *this;
     }
@@ -162,7 +166,11 @@ bool inspectSiv(const std::string& path, Json& j, std::string& error,
     std::unique_ptr<SivScene> siv = readSiv(path);
     if (!siv) {
         error = "not a readable SIV file";
-        if (!lines.empty()) error += " (" + lines.back().substr(0, lines.back().find('\n')) + ")";
+        if (!lines.empty()) {
+            error += " (";
+            error += lines.back().substr(0, lines.back().find('\n'));
+            error += ")";
+        }
         return false;
     }
     Scene scene;
