@@ -1,0 +1,87 @@
+// Reader for uncompressed 32-bit TGA pictures: whole file in memory, every size checked
+// before a byte is copied, rows turned so the top row comes first.
+#include "image/tga.h"
+
+#include <bit>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "base/bytes.h"
+#include "base/report.h"
+
+namespace tw {
+
+namespace {
+
+// The pixel bytes blue, green, red, alpha are the pixel word itself on a little-endian host.
+static_assert(std::endian::native == std::endian::little);
+
+constexpr size_t kHeaderSize = 18;
+const char* const kBadFile = "\n ERROR! Fuckedup tgafile! \n";
+
+bool readWholeFile(std::FILE* f, std::vector<uint8_t>& out) {
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        out.insert(out.end(), chunk, chunk + got);
+    return !std::ferror(f);
+}
+
+// Row shift and column mask for texture lookups; widths outside the table get 8/255.
+void setShiftAndMask(Bitmap& b) {
+    b.widthShift = 8;
+    b.widthMask = 255;
+    for (int32_t shift = 4; shift <= 10; ++shift) {
+        if (b.width == (1 << shift)) {
+            b.widthShift = shift;
+            b.widthMask = b.width - 1;
+        }
+    }
+}
+
+} // namespace
+
+bool readTga(Bitmap& bitmap, const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        reportBox("ERROR!", format("Cant open %s", path.c_str()));
+        return false;
+    }
+    std::vector<uint8_t> file;
+    const bool readOk = readWholeFile(f, file);
+    std::fclose(f);
+
+    // Identification fields, colour map, origin and descriptor are ignored: the pixels start
+    // at byte 18 whatever the header says, and the rows are always stored bottom first.
+    if (!readOk || file.size() < kHeaderSize) {
+        reportOut(kBadFile);
+        return false;
+    }
+    const uint32_t width = readU16(file.data() + 12);
+    const uint32_t height = readU16(file.data() + 14);
+    const uint32_t depth = file[16];
+    if (width == 0 || height == 0 || depth != 32) {
+        reportOut(kBadFile);
+        return false;
+    }
+    const size_t rowBytes = static_cast<size_t>(width) * 4;
+    if (file.size() - kHeaderSize < rowBytes * height) {
+        reportOut(kBadFile); // truncated: rejected rather than left with undefined pixels
+        return false;
+    }
+
+    std::shared_ptr<uint32_t[]> owner(new uint32_t[static_cast<size_t>(width) * height]);
+    for (uint32_t i = 0; i < height; ++i) {
+        const uint8_t* src = file.data() + kHeaderSize + rowBytes * i;
+        std::memcpy(owner.get() + static_cast<size_t>(height - 1 - i) * width, src, rowBytes);
+    }
+    bitmap.width = static_cast<int32_t>(width);
+    bitmap.height = static_cast<int32_t>(height);
+    bitmap.owner = std::move(owner);
+    bitmap.pixels = bitmap.owner.get();
+    setShiftAndMask(bitmap);
+    return true;
+}
+
+} // namespace tw
