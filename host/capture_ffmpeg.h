@@ -1,0 +1,63 @@
+// Video capture: presented frames piped raw into an ffmpeg child, scaled up nearest-neighbour,
+// encoded as H.264 (.mp4) or as a lossless FFV1 master (.mkv), with the soundtrack muxed in.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/child_process.h"
+#include "host/platform.h"
+
+namespace tw {
+
+struct CaptureOptions {
+    std::string path;       // the video to write: "*.mp4" (H.264) or "*.mkv" (lossless)
+    int fps = 60;           // frames per second of the video (and of the fixed-step clock)
+    int scale = 4;          // whole, even upscale factor: 4:2:0 chroma stays inside pixels
+    int64_t frameCount = 0; // frames the run will present, for the progress percentage
+    bool progress = true;   // a progress line on standard error
+};
+
+// Checks the options before anything runs; returns an empty string when they are usable,
+// otherwise one line saying what is wrong.
+std::string checkCaptureOptions(const CaptureOptions& options);
+
+// The ffmpeg argument lists, exposed so tests and --help can show what runs.
+// Video pass: raw frames on standard input into `output` (no audio).
+std::vector<std::string> ffmpegVideoArgs(const CaptureOptions& options, const std::string& output);
+// Mux pass: the video stream copied as it is into options.path, with the WAV (if any)
+// encoded alongside.
+std::vector<std::string> ffmpegMuxArgs(const CaptureOptions& options, const std::string& video,
+                                       const std::string& wav);
+
+struct CaptureSink final : FrameSink {
+    // Writes the frame to the encoder. False when the encoder stopped taking frames; the
+    // reason is then in `error`.
+    bool present(const Bitmap& frame) override;
+
+    CaptureOptions options;
+    ChildProcess encoder;
+    std::string videoPath; // where the encoder writes (options.path, or a temporary to mux)
+    int64_t framesWritten = 0;
+    int64_t startNs = 0; // wall clock at open, for the speed figure
+    int64_t lastReportNs = 0;
+    int lastReportedTenth = -1;
+    bool progressOnTty = false;
+    std::string error;
+};
+
+// Starts the encoder. With `withAudio` the video goes to a temporary file next to
+// options.path and finishCapture muxes the soundtrack into the final file; without it the
+// encoder writes options.path directly. False with `sink.error` set when ffmpeg cannot start.
+bool openCapture(CaptureSink& sink, const CaptureOptions& options, bool withAudio);
+
+// Ends the video (end of input), checks the encoder's exit, then, if the capture was opened
+// with audio, muxes `wav` in (an empty `wav` then gives a silent video, with a note).
+// Removes the temporary. False with `sink.error` set on any failure.
+bool finishCapture(CaptureSink& sink, const std::string& wav);
+
+// Stops a capture that failed: ends the encoder and removes the temporary, keeps sink.error.
+void abandonCapture(CaptureSink& sink);
+
+} // namespace tw

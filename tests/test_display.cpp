@@ -1,0 +1,192 @@
+// The SDL display under SDL's headless "dummy" video driver: opening, scaling, presenting,
+// the quit events, and a failed open.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <cstdlib>
+#include <vector>
+
+#include "host/display_sdl.h"
+#include "image/bitmap.h"
+
+namespace tw {
+namespace {
+
+struct DummyVideo : ::testing::Test {
+    void SetUp() override { setenv("SDL_VIDEODRIVER", "dummy", 1); }
+    void TearDown() override { closeDisplay(display); }
+    SdlDisplay display;
+};
+
+// Discards whatever the driver queued on its own (window shown, exposed, focus...).
+void drainEvents() {
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
+// Polls until the queue is empty (bounded) and counts the quits.
+int countQuits(SdlDisplay& d) {
+    int quits = 0;
+    for (int i = 0; i < 16; ++i) {
+        if (d.pollQuit()) ++quits;
+        if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 0) {
+            break;
+        }
+    }
+    return quits;
+}
+
+void pushKey(Uint32 type, SDL_Keycode key, Uint8 repeat) {
+    SDL_Event e{};
+    e.type = type;
+    e.key.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.repeat = repeat;
+    e.key.keysym.sym = key;
+    e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+}
+
+void pushWindowEvent(SdlDisplay& d, Uint8 event) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = event;
+    e.window.windowID = SDL_GetWindowID(d.window);
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+}
+
+// A frame whose every pixel differs from its neighbours, with alpha 0 as scenes leave it.
+Bitmap patternFrame() {
+    Bitmap f = createBitmap(320, 240);
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 320; ++x) {
+            f.pixels[y * 320 + x] = makeColour(x & 255, y, (x * 7 + y * 3) & 255, 0);
+        }
+    }
+    return f;
+}
+
+TEST_F(DummyVideo, WindowedOpensAtTheScaleWithTheTitleAndShowsFramesPixelExact) {
+    ASSERT_TRUE(openDisplay(display, "tarnwick", 320, 240, {true, 2, true})) << display.error;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(display.window, &w, &h);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    EXPECT_STREQ(SDL_GetWindowTitle(display.window), "tarnwick");
+    EXPECT_EQ(SDL_GetWindowFlags(display.window) & SDL_WINDOW_FULLSCREEN, 0u);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+
+    Bitmap frame = patternFrame();
+    ASSERT_TRUE(display.present(frame));
+
+    // Read the whole output back: every source pixel must be a crisp 2x2 block of its own
+    // colour (nearest-neighbour; alpha 0 must not make the frame transparent).
+    int ow = 0, oh = 0;
+    ASSERT_EQ(SDL_GetRendererOutputSize(display.renderer, &ow, &oh), 0);
+    ASSERT_EQ(ow, 640);
+    ASSERT_EQ(oh, 480);
+    std::vector<uint32_t> out(static_cast<size_t>(ow) * oh);
+    SDL_Rect all{0, 0, ow, oh};
+    SDL_RenderSetLogicalSize(display.renderer, 0, 0); // read in output pixels
+    ASSERT_EQ(
+        SDL_RenderReadPixels(display.renderer, &all, SDL_PIXELFORMAT_ARGB8888, out.data(), ow * 4),
+        0)
+        << SDL_GetError();
+    int wrong = 0;
+    for (int y = 0; y < oh; ++y) {
+        for (int x = 0; x < ow; ++x) {
+            uint32_t want = frame.pixels[(y / 2) * 320 + x / 2] & 0x00FFFFFF;
+            if ((out[static_cast<size_t>(y) * ow + x] & 0x00FFFFFF) != want) ++wrong;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(DummyVideo, FullScreenTakesTheDesktopModeScaledByWholeFactorsWithBarsAndNoCursor) {
+    SDL_DisplayMode desktop{};
+    ASSERT_TRUE(openDisplay(display, "tarnwick", 320, 240, {false, 3, true})) << display.error;
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    EXPECT_NE(SDL_GetWindowFlags(display.window) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    ASSERT_TRUE(display.present(patternFrame()));
+
+    int ow = 0, oh = 0;
+    SDL_GetRendererOutputSize(display.renderer, &ow, &oh);
+    int factor = std::min(ow / 320, oh / 240);
+    ASSERT_GE(factor, 1);
+    float sx = 0, sy = 0;
+    SDL_RenderGetScale(display.renderer, &sx, &sy);
+    EXPECT_EQ(sx, static_cast<float>(factor));
+    EXPECT_EQ(sy, static_cast<float>(factor));
+    // Centred in the output: the bars split evenly (to a pixel).
+    SDL_Rect vp{};
+    SDL_RenderGetViewport(display.renderer, &vp);
+    EXPECT_EQ(vp.w, 320);
+    EXPECT_EQ(vp.h, 240);
+    EXPECT_NEAR(vp.x * factor, (ow - 320 * factor) / 2, factor);
+    EXPECT_NEAR(vp.y * factor, (oh - 240 * factor) / 2, factor);
+
+    closeDisplay(display);
+    EXPECT_EQ(display.window, nullptr);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    closeDisplay(display); // twice is harmless
+}
+
+TEST_F(DummyVideo, EscapeAndClosingEachGiveExactlyOneQuitAndOtherInputNone) {
+    ASSERT_TRUE(openDisplay(display, "tarnwick", 320, 240, {true, 1, false})) << display.error;
+    drainEvents();
+    EXPECT_FALSE(display.pollQuit()); // empty queue
+
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE, 0);
+    pushKey(SDL_KEYUP, SDLK_ESCAPE, 0);
+    EXPECT_EQ(countQuits(display), 1);
+
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE, 1); // auto-repeat of a held key
+    pushKey(SDL_KEYDOWN, SDLK_a, 0);
+    pushKey(SDL_KEYDOWN, SDLK_SPACE, 0);
+    pushKey(SDL_KEYDOWN, SDLK_RETURN, 0);
+    pushKey(SDL_KEYUP, SDLK_a, 0);
+    pushWindowEvent(display, SDL_WINDOWEVENT_FOCUS_LOST);
+    pushWindowEvent(display, SDL_WINDOWEVENT_MINIMIZED);
+    EXPECT_EQ(countQuits(display), 0);
+
+    pushWindowEvent(display, SDL_WINDOWEVENT_CLOSE);
+    EXPECT_EQ(countQuits(display), 1);
+
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    ASSERT_EQ(SDL_PushEvent(&quit), 1);
+    EXPECT_EQ(countQuits(display), 1);
+
+    // One event per call: two presses queued are two quits, never merged into one.
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE, 0);
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE, 0);
+    EXPECT_EQ(countQuits(display), 2);
+}
+
+TEST_F(DummyVideo, FailedOpenNamesTheCauseAndLeavesNothingOpen) {
+    setenv("SDL_VIDEODRIVER", "no_such_driver", 1);
+    EXPECT_FALSE(openDisplay(display, "tarnwick", 320, 240, {true, 3, true}));
+    EXPECT_NE(display.error.find("no_such_driver"), std::string::npos) << display.error;
+    EXPECT_EQ(display.error.find('\n'), std::string::npos);
+    EXPECT_EQ(display.window, nullptr);
+    EXPECT_EQ(display.renderer, nullptr);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+    EXPECT_FALSE(display.present(patternFrame()));
+
+    // A later open with a working driver is not hampered by the failure.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    EXPECT_TRUE(openDisplay(display, "tarnwick", 320, 240, {true, 1, true})) << display.error;
+    EXPECT_TRUE(display.error.empty());
+}
+
+TEST_F(DummyVideo, PresentRefusesAFrameOfAnotherSize) {
+    ASSERT_TRUE(openDisplay(display, "tarnwick", 320, 240, {true, 1, true})) << display.error;
+    EXPECT_FALSE(display.present(createBitmap(160, 120)));
+    EXPECT_FALSE(display.present(Bitmap{}));
+    EXPECT_TRUE(display.present(patternFrame()));
+}
+
+} // namespace
+} // namespace tw
