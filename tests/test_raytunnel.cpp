@@ -53,7 +53,8 @@ TEST(TunnelCasting, GridShapeAndRaysThatNeverMeetTheWall) {
 
 // Straight view from (x0, 0, z0): the ray through (px, py) has direction (a, b, 256)/|.|.
 // The sample is taken where the line meets the wall at the smaller parameter s (behind the
-// eye, so s < 0); the light drops one step per 4 units of |s| and is 0 beyond 1020.
+// eye, so s < 0); light = trunc(255 - |s|/4) drops one step per 4 units and is 0 beyond
+// 1020.
 TEST(TunnelCasting, WallPointAndDistanceLightMatchTheGeometry) {
     TunnelGrid grid;
     createTunnel(grid, 320, 240);
@@ -73,7 +74,7 @@ TEST(TunnelCasting, WallPointAndDistanceLightMatchTheGeometry) {
                 const double distance = -s;
                 const double steps = distance / 4.0;
                 if (std::fabs(steps - std::round(steps)) < 1e-3) continue; // on a step edge
-                const int expectedLight = std::max(0, 255 - static_cast<int>(steps));
+                const int expectedLight = std::max(0, 255 - static_cast<int>(std::ceil(steps)));
                 const TunnelSample sample =
                     castTunnelRay(grid, static_cast<float>(px), static_cast<float>(py));
                 SCOPED_TRACE(testing::Message() << "x0 " << x0 << " px " << px << " py " << py);
