@@ -144,5 +144,31 @@ TEST_F(SceneGolden, Spike) {
         [](Bitmap& f, float t) { runSpike(scene, f, t); }, frame);
 }
 
+// Without a data set every picture and mesh is missing: the scenes must draw on without
+// reading any of them (run under the sanitizers, this catches a stray read).
+TEST(SceneWithoutData, DrawsWithoutReadingMissingAssets) {
+    setDataRoot("/nonexistent-tarnwick-data");
+    createZBuffer(gZBuffer, 320, 240);
+    Bitmap frame = createBitmap(320, 240);
+    ReportCapture quiet;
+    static WarpScene warp;
+    static TwistScene twist;
+    static SpikeScene spike;
+    setupWarp(warp);
+    setupTwist(twist);
+    setupSpike(spike);
+    EXPECT_GE(quiet.lines.size(), 10u);
+    for (int i = 0; i < 150; ++i) {
+        const float t = static_cast<float>(i) * 5;
+        syncFlags[SYNC_BEAT] = (i % 40 == 0) ? 1.0f : 0.0f;
+        runWarp(warp, frame, 1850 + t);
+        runTwist(twist, frame, 5700 + t);
+        runSpike(spike, frame, 8350 + t);
+    }
+    // Only the grey fill, smoothing and grain remain of the spike scene.
+    EXPECT_NEAR(static_cast<int>(frame.pixels[120 * 320 + 160] & 255u), 127 + 8, 10);
+    setDataRoot(".");
+}
+
 } // namespace
 } // namespace tw
