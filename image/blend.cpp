@@ -111,12 +111,25 @@ void blendFillScalar(uint32_t* d, size_t n, uint32_t k, uint32_t colour) {
     }
 }
 
+void spriteBlendScalar(const uint32_t* s, uint32_t* d, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t a = s[i] >> 24;
+        uint32_t r = 0; // the result's alpha byte is 0
+        for (int c = 0; c < 3; ++c)
+            r |= (((channel(s[i], c) * a) >> 8) + ((channel(d[i], c) * (255u - a)) >> 8))
+                 << (8 * c);
+        d[i] = r;
+    }
+}
+
 namespace {
-constexpr Kernels kScalar = {scaleScalar, crossfadeScalar,    brightenScalar,  multiplyScalar,
-                             addScalar,   alphaOverlayScalar, maskBlendScalar, blendFillScalar};
+constexpr Kernels kScalar = {
+    scaleScalar,        crossfadeScalar, brightenScalar,  multiplyScalar,    addScalar,
+    alphaOverlayScalar, maskBlendScalar, blendFillScalar, spriteBlendScalar, desaturateScalar};
 #if defined(__SSE2__)
-constexpr Kernels kBest = {scaleSse2, crossfadeSse2,    brightenSse2,  multiplySse2,
-                           addSse2,   alphaOverlaySse2, maskBlendSse2, blendFillSse2};
+constexpr Kernels kBest = {scaleSse2,       crossfadeSse2,    brightenSse2,  multiplySse2,
+                           addSse2,         alphaOverlaySse2, maskBlendSse2, blendFillSse2,
+                           spriteBlendSse2, desaturateSse2};
 #else
 constexpr Kernels kBest = kScalar;
 #endif
@@ -125,6 +138,9 @@ const Kernels* gActive = &kBest;
 
 const Kernels& active() {
     return *gActive;
+}
+const Kernels& scalarKernels() {
+    return kScalar;
 }
 void forceScalar(bool on) {
     gActive = on ? &kScalar : &kBest;
@@ -189,7 +205,7 @@ void maskBlend(const Bitmap& source, Bitmap& dest, const Bitmap& mask) {
 }
 
 void desaturate(Bitmap& bitmap, int32_t k) {
-    kernels::desaturateScalar(bitmap.pixels, count(bitmap), weight(k));
+    kernels::active().desaturate(bitmap.pixels, count(bitmap), weight(k));
 }
 
 } // namespace tw

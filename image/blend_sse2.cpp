@@ -130,6 +130,45 @@ void blendFillSse2(uint32_t* d, size_t n, uint32_t k, uint32_t colour) {
     blendFillScalar(d + i, n - i, k, colour);
 }
 
+void spriteBlendSse2(const uint32_t* s, uint32_t* d, size_t n) {
+    const __m128i full = _mm_set1_epi16(255);
+    const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i dv = load(d + i), sv = load(s + i);
+        const __m128i sl = lo16(sv), sh = hi16(sv);
+        const __m128i al = alphaLanes(sl), ah = alphaLanes(sh);
+        // Each sum is at most 254: no saturation is needed.
+        const __m128i l =
+            _mm_add_epi16(mulShift(sl, al), mulShift(lo16(dv), _mm_sub_epi16(full, al)));
+        const __m128i h =
+            _mm_add_epi16(mulShift(sh, ah), mulShift(hi16(dv), _mm_sub_epi16(full, ah)));
+        store(d + i, _mm_and_si128(_mm_packus_epi16(l, h), colour));
+    }
+    spriteBlendScalar(s + i, d + i, n - i);
+}
+
+void desaturateSse2(uint32_t* d, size_t n, uint32_t k) {
+    const __m128i w = _mm_set1_epi16(static_cast<short>(k));
+    const __m128i iw = _mm_set1_epi16(static_cast<short>(255 - k));
+    const __m128i third = _mm_set1_epi16(21846); // (x * 21846) >> 16 == x / 3 for x < 32768
+    const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
+    auto half = [&](__m128i v) {
+        // Lane 0 of each pixel: blue + green + red, then / 3, then spread over the pixel.
+        const __m128i sum =
+            _mm_add_epi16(v, _mm_add_epi16(_mm_srli_epi64(v, 16), _mm_srli_epi64(v, 32)));
+        __m128i g = _mm_mulhi_epu16(sum, third);
+        g = _mm_shufflehi_epi16(_mm_shufflelo_epi16(g, 0x00), 0x00);
+        return _mm_add_epi16(mulShift(v, iw), mulShift(g, w));
+    };
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i v = load(d + i);
+        store(d + i, _mm_and_si128(_mm_packus_epi16(half(lo16(v)), half(hi16(v))), colour));
+    }
+    desaturateScalar(d + i, n - i, k);
+}
+
 } // namespace tw::kernels
 
 #endif

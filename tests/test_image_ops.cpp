@@ -10,6 +10,7 @@
 #include "base/random.h"
 #include "image/bitmap.h"
 #include "image/blend_kernels.h"
+#include "image/blur_kernels.h"
 #include "image/ops.h"
 
 namespace tw {
@@ -386,6 +387,13 @@ TEST(VectorKernels, BitIdenticalOnOddSizesAndOffsets) {
                 blendFillScalar(b.data() + off, n, k, c.s[0]);
                 EXPECT_EQ(a, b) << "blendFill k=" << k;
             }
+            run2(v.spriteBlend, spriteBlendScalar, "spriteBlend");
+            for (uint32_t k : {0u, 1u, 128u, 255u}) {
+                std::vector<uint32_t> a = c.d, b = c.d;
+                v.desaturate(a.data() + off, n, k);
+                desaturateScalar(b.data() + off, n, k);
+                EXPECT_EQ(a, b) << "desaturate k=" << k;
+            }
             std::vector<uint32_t> a = c.d, b = c.d;
             v.maskBlend(c.s.data() + off, a.data() + off, c.m.data() + off, n);
             maskBlendScalar(c.s.data() + off, b.data() + off, c.m.data() + off, n);
@@ -414,6 +422,13 @@ TEST(VectorKernels, EveryChannelPairAndInPlace) {
     EXPECT_TRUE(same(v.multiply, multiplyScalar));
     EXPECT_TRUE(same(v.add, addScalar));
     EXPECT_TRUE(same(v.alphaOverlay, alphaOverlayScalar));
+    EXPECT_TRUE(same(v.spriteBlend, spriteBlendScalar));
+    for (uint32_t k : {0u, 77u, 255u}) { // every grey sum 0..765 occurs in d
+        std::vector<uint32_t> a = d, b = d;
+        v.desaturate(a.data(), a.size(), k);
+        desaturateScalar(b.data(), b.size(), k);
+        EXPECT_EQ(a, b) << k;
+    }
     for (uint32_t k = 0; k < 256; k += 17) {
         std::vector<uint32_t> a = d, b = d;
         v.crossfade(s.data(), a.data(), a.size(), k);
@@ -435,6 +450,35 @@ TEST(VectorKernels, EveryChannelPairAndInPlace) {
     multiplyScalar(b.data(), b.data(), b.size());
     EXPECT_EQ(a, b);
 }
+
+#if defined(__SSE2__)
+TEST(VectorKernels, BlurPassesMatchThePlainPasses) {
+    using namespace kernels;
+    auto check = [](const Bitmap& s, uint32_t r) {
+        const uint32_t w = static_cast<uint32_t>(s.width), h = static_cast<uint32_t>(s.height);
+        std::vector<uint32_t> a(s.pixels, s.pixels + w * h), b = a;
+        if (r < w) {
+            blurRowsSse2(s.pixels, a.data(), w, h, r);
+            blurRowsScalar(s.pixels, b.data(), w, 0, h, r);
+            EXPECT_EQ(a, b) << "rows " << w << "x" << h << " r=" << r;
+        }
+        if (r < h) {
+            blurColumnsSse2(s.pixels, a.data(), w, h, r);
+            blurColumnsScalar(s.pixels, b.data(), w, h, 0, w, r);
+            EXPECT_EQ(a, b) << "columns " << w << "x" << h << " r=" << r;
+        }
+    };
+    // Odd widths and heights: a single leftover row, leftover columns, partial strips.
+    for (int w : {2, 3, 5, 8, 67, 150})
+        for (int h : {2, 3, 7, 66})
+            for (uint32_t r : {1u, 2u, 3u, 31u, 65u}) check(edgyBitmap(w, h, w * 100 + h), r);
+    // The largest vector radius on all-255 data: the 16-bit window sum peaks at 65025.
+    Bitmap white = createBitmap(300, 300);
+    fillBitmap(white, 0xFFFFFFFFu);
+    check(white, kMaxVectorRadius);
+    check(edgyBitmap(300, 260, 5), kMaxVectorRadius);
+}
+#endif
 
 // ---------------------------------------------------------------------------------------
 // Grain
@@ -465,6 +509,26 @@ TEST(Grain, OneDarkeningPerPixelAlphaKept) {
         darkened += n > 0;
     }
     EXPECT_GT(darkened, 3000); // about 9 in 10 pixels
+}
+
+TEST(Grain, FollowsTheRandomSequenceModuloAmplitude) {
+    // One draw per pixel in order, taken modulo the amplitude, whatever the amplitude.
+    for (int32_t amp : {2, 3, 7, 10, 255, 256, 257, 1000, 32767, 32768, 100000, INT32_MAX}) {
+        Bitmap b = edgyBitmap(97, 13, static_cast<uint32_t>(amp));
+        std::vector<uint32_t> want = pixelsOf(b);
+        seedRandom(amp * 7u);
+        for (uint32_t& p : want) {
+            const int n = demoRand() % amp;
+            uint32_t out = p & 0xFF000000u;
+            for (int c = 0; c < 3; ++c)
+                out |= static_cast<uint32_t>(std::max(0, static_cast<int>(ch(p, c)) - n))
+                       << (8 * c);
+            p = out;
+        }
+        seedRandom(amp * 7u);
+        addNoise(b, amp);
+        EXPECT_EQ(pixelsOf(b), want) << amp;
+    }
 }
 
 // ---------------------------------------------------------------------------------------
