@@ -80,10 +80,12 @@ void play(const Sequence& seq, const std::function<void(Bitmap&, float)>& runFra
         const fs::path golden = kGoldenDir / (key + ".png");
         const auto known = hashes.find(key);
         const bool same = known != hashes.end() && known->second == hash;
+        const fs::path diff = kDiffDir / (key + ".png");
+        if (same) fs::remove(diff); // no stale picture from an earlier run
         if (!same) {
             Bitmap old;
             readPng(golden.string(), old); // missing: the left panel stays black
-            writePng((kDiffDir / (key + ".png")).string(), sideBySide(old, frame));
+            writePng(diff.string(), sideBySide(old, frame));
         }
         if (updating()) {
             if (!same || !fs::exists(golden)) {
@@ -91,7 +93,7 @@ void play(const Sequence& seq, const std::function<void(Bitmap&, float)>& runFra
                 writeHash(key, hash);
             }
         } else {
-            EXPECT_TRUE(same) << key << " changed; see " << (kDiffDir / (key + ".png")).string()
+            EXPECT_TRUE(same) << key << " changed; see " << diff.string()
                               << " (old | new | difference); scripts/update-goldens accepts it";
         }
     }
