@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/paths.h"
+#include "host/music_xmp.h"
 #include "host/offline.h"
 #include "host/options.h"
 #include "host/png_sink.h"
@@ -112,6 +113,7 @@ int main(int argc, char** argv) {
     tw::setDataRoot(root);
     if (o.mode == tw::RunMode::Frames) return runFrames(o);
     if (o.mode == tw::RunMode::Stills) return runStills(o);
+    if (o.mode == tw::RunMode::ListSyncs) return tw::listSyncs(tw::dataPath("data/vekt51.xm"));
     std::fprintf(stderr, "tarnwick: the live display is not built yet; "
                          "render offline with --frames DIR\n");
     return 1;

@@ -44,6 +44,7 @@ std::string helpText() {
            "  --from S        offline: first second to write; earlier frames are still drawn,\n"
            "                  since scenes carry state from frame to frame (default 0)\n"
            "  --to S          offline: last second to write (default 177)\n"
+           "  --list-syncs    print the music's sync commands (time, value, position) and exit\n"
            "  --help          show this text\n"
            "  --version       show the version\n";
 }
@@ -62,6 +63,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             o.mode = RunMode::Help;
         } else if (!std::strcmp(a, "--version")) {
             o.mode = RunMode::Version;
+        } else if (!std::strcmp(a, "--list-syncs")) {
+            o.mode = RunMode::ListSyncs;
         } else if (!std::strcmp(a, "--data")) {
             const char* v = value(a);
             if (!v) return false;
