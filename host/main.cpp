@@ -1,2 +1,95 @@
-// tarnwick: program entry.
-int main() { return 0; }
+// tarnwick: program entry. Parses the options, finds the data, and runs the presentation
+// live or offline.
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "base/paths.h"
+#include "host/offline.h"
+#include "host/options.h"
+#include "host/png_sink.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The folder holding data/: --data if given, else the working directory, else the folder of
+// the executable (so a build tree plays without copying anything).
+bool findDataRoot(const tw::Options& o, std::string& root, std::string& error) {
+    std::error_code ec;
+    if (!o.dataDir.empty()) {
+        if (!fs::is_directory(fs::path(o.dataDir) / "data", ec)) {
+            error = "no data/ folder in " + o.dataDir;
+            return false;
+        }
+        root = o.dataDir;
+        return true;
+    }
+    if (fs::is_directory("data", ec)) {
+        root = ".";
+        return true;
+    }
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec && fs::is_directory(exe.parent_path() / "data", ec)) {
+        root = exe.parent_path().string();
+        return true;
+    }
+    error = "no data/ folder in the working directory or beside the program; "
+            "build the data set with scripts/build and pass --data DIR";
+    return false;
+}
+
+int runFrames(const tw::Options& o) {
+    std::error_code ec;
+    fs::create_directories(o.framesDir, ec);
+    if (ec || !fs::is_directory(o.framesDir, ec)) {
+        std::fprintf(stderr, "tarnwick: cannot create %s\n", o.framesDir.c_str());
+        return 1;
+    }
+    tw::PngFrameSink sink(o.framesDir);
+    tw::SilentMusic music;
+    tw::OfflineRange range;
+    range.fps = o.fps;
+    range.from = o.from;
+    range.to = o.to;
+    range.progress = true;
+    tw::OfflineResult r = tw::runOffline(range, sink, music, tw::dataPath("data/vekt51.xm"));
+    if (r.sinkFailed) {
+        std::fprintf(stderr, "tarnwick: %s\n", r.error.c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "tarnwick: wrote %lld frames to %s\n",
+                 static_cast<long long>(r.framesWritten), o.framesDir.c_str());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    tw::Options o;
+    std::string error;
+    if (!tw::parseOptions(argc, argv, o, error)) {
+        std::fprintf(stderr, "tarnwick: %s\n%s", error.c_str(), tw::helpText().c_str());
+        return 2;
+    }
+    if (o.mode == tw::RunMode::Help) {
+        std::fputs(tw::helpText().c_str(), stdout);
+        return 0;
+    }
+    if (o.mode == tw::RunMode::Version) {
+        std::printf("tarnwick %s\n", TW_VERSION);
+        return 0;
+    }
+    std::string root;
+    if (!findDataRoot(o, root, error)) {
+        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
+        return 1;
+    }
+    tw::setDataRoot(root);
+    if (o.mode == tw::RunMode::Frames) return runFrames(o);
+    std::fprintf(stderr, "tarnwick: the live display is not built yet; "
+                         "render offline with --frames DIR\n");
+    return 1;
+}

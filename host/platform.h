@@ -18,6 +18,11 @@ struct FrameSink {
     // Shows or stores one 320x240 frame. False means the sink failed (a write error, say)
     // and the run must stop with an error.
     virtual bool present(const Bitmap& frame) = 0;
+    // Offline runs announce the index of the frame about to be presented (0 = the run's
+    // first frame, counting the frames that were run but not written).
+    virtual void beginFrame(int64_t index) { (void)index; }
+    // Why the latest present failed, for the error message.
+    virtual std::string error() const { return {}; }
 };
 
 // Frame-to-frame time in seconds; never returns a zero step.
@@ -43,11 +48,16 @@ struct MusicOutput {
 // A clock that advances by exactly 1/fps per tick (offline capture, tests).
 struct FixedStepClock final : FrameClock {
     explicit FixedStepClock(int fps) : fps(fps) {}
-    void start() override { frame = 0; last = 0; }
+    void start() override {
+        frame = 0;
+        last = 0;
+        sum = 0;
+    }
     float tick() override;
     int fps;
     int64_t frame = 0;
-    double last = 0;
+    double last = 0; // exact time of the latest frame
+    float sum = 0;   // the demo loop's running float sum, mirrored
 };
 
 // Music that does nothing (no module, or a test).

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "image/blend_kernels.h"
+
 namespace tw {
 
 ZBuffer gZBuffer;
@@ -29,22 +31,10 @@ void fillBitmap(Bitmap& bitmap, uint32_t colour) {
 }
 
 void blendFill(Bitmap& bitmap, int32_t k, uint32_t colour) {
-    int32_t n = bitmap.pixelCount();
+    const int32_t n = bitmap.pixelCount();
     if (n <= 0 || !bitmap.pixels) return;
-    uint32_t w = static_cast<uint32_t>(k) & 255u;
-    uint32_t iw = 255u - w;
-    // Colour terms are the same for every pixel; the clamp never acts (sum <= 254).
-    uint32_t ct[4];
-    for (int c = 0; c < 4; ++c) ct[c] = (((colour >> (8 * c)) & 255u) * w) >> 8;
-    for (int32_t i = 0; i < n; ++i) {
-        uint32_t d = bitmap.pixels[i];
-        uint32_t r = 0;
-        for (int c = 0; c < 4; ++c) {
-            uint32_t v = ((((d >> (8 * c)) & 255u) * iw) >> 8) + ct[c];
-            r |= std::min(v, 255u) << (8 * c);
-        }
-        bitmap.pixels[i] = r;
-    }
+    kernels::active().blendFill(bitmap.pixels, static_cast<size_t>(n),
+                                static_cast<uint32_t>(k) & 255u, colour);
 }
 
 void createZBuffer(ZBuffer& z, int32_t width, int32_t height) {

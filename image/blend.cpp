@@ -99,6 +99,53 @@ void desaturateScalar(uint32_t* d, size_t n, uint32_t k) {
     }
 }
 
+void blendFillScalar(uint32_t* d, size_t n, uint32_t k, uint32_t colour) {
+    const uint32_t ik = 255u - k;
+    uint32_t ct[4]; // the colour's terms are the same for every pixel
+    for (int c = 0; c < 4; ++c) ct[c] = (channel(colour, c) * k) >> 8;
+    for (size_t i = 0; i < n; ++i) {
+        uint32_t r = 0;
+        for (int c = 0; c < 4; ++c)
+            r |= std::min(((channel(d[i], c) * ik) >> 8) + ct[c], 255u) << (8 * c);
+        d[i] = r;
+    }
+}
+
+void spriteBlendScalar(const uint32_t* s, uint32_t* d, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t a = s[i] >> 24;
+        uint32_t r = 0; // the result's alpha byte is 0
+        for (int c = 0; c < 3; ++c)
+            r |= (((channel(s[i], c) * a) >> 8) + ((channel(d[i], c) * (255u - a)) >> 8))
+                 << (8 * c);
+        d[i] = r;
+    }
+}
+
+namespace {
+constexpr Kernels kScalar = {
+    scaleScalar,        crossfadeScalar, brightenScalar,  multiplyScalar,    addScalar,
+    alphaOverlayScalar, maskBlendScalar, blendFillScalar, spriteBlendScalar, desaturateScalar};
+#if defined(__SSE2__)
+constexpr Kernels kBest = {scaleSse2,       crossfadeSse2,    brightenSse2,  multiplySse2,
+                           addSse2,         alphaOverlaySse2, maskBlendSse2, blendFillSse2,
+                           spriteBlendSse2, desaturateSse2};
+#else
+constexpr Kernels kBest = kScalar;
+#endif
+const Kernels* gActive = &kBest;
+} // namespace
+
+const Kernels& active() {
+    return *gActive;
+}
+const Kernels& scalarKernels() {
+    return kScalar;
+}
+void forceScalar(bool on) {
+    gActive = on ? &kScalar : &kBest;
+}
+
 } // namespace kernels
 
 namespace {
@@ -111,29 +158,29 @@ inline size_t count(const Bitmap& b) {
 } // namespace
 
 void scaleBitmap(Bitmap& bitmap, int32_t k) {
-    kernels::scaleScalar(bitmap.pixels, count(bitmap), weight(k));
+    kernels::active().scale(bitmap.pixels, count(bitmap), weight(k));
 }
 
 void crossfade(const Bitmap& source, Bitmap& dest, int32_t k) {
     const size_t n = count(source);
     if (n == 0 || !dest.holds(static_cast<int64_t>(n))) return;
-    kernels::crossfadeScalar(source.pixels, dest.pixels, n, weight(k));
+    kernels::active().crossfade(source.pixels, dest.pixels, n, weight(k));
 }
 
 void brighten(Bitmap& bitmap, int32_t k) {
-    kernels::brightenScalar(bitmap.pixels, count(bitmap), weight(k));
+    kernels::active().brighten(bitmap.pixels, count(bitmap), weight(k));
 }
 
 void multiplyInto(const Bitmap& source, Bitmap& dest) {
     const size_t n = count(source);
     if (n == 0 || !dest.holds(static_cast<int64_t>(n))) return;
-    kernels::multiplyScalar(source.pixels, dest.pixels, n);
+    kernels::active().multiply(source.pixels, dest.pixels, n);
 }
 
 void addInto(const Bitmap& source, Bitmap& dest) {
     const size_t n = count(source);
     if (n == 0 || !dest.holds(static_cast<int64_t>(n))) return;
-    kernels::addScalar(source.pixels, dest.pixels, n);
+    kernels::active().add(source.pixels, dest.pixels, n);
 }
 
 void copyBitmap(const Bitmap& source, Bitmap& dest) {
@@ -147,18 +194,18 @@ void alphaOverlay(const Bitmap& source, Bitmap& dest) {
     // Pairs of pixels: an odd last pixel is left alone.
     const size_t n = count(dest) & ~size_t{1};
     if (n == 0 || !source.holds(static_cast<int64_t>(n))) return;
-    kernels::alphaOverlayScalar(source.pixels, dest.pixels, n);
+    kernels::active().alphaOverlay(source.pixels, dest.pixels, n);
 }
 
 void maskBlend(const Bitmap& source, Bitmap& dest, const Bitmap& mask) {
     const size_t n = count(dest);
     if (n == 0 || !source.holds(static_cast<int64_t>(n)) || !mask.holds(static_cast<int64_t>(n)))
         return;
-    kernels::maskBlendScalar(source.pixels, dest.pixels, mask.pixels, n);
+    kernels::active().maskBlend(source.pixels, dest.pixels, mask.pixels, n);
 }
 
 void desaturate(Bitmap& bitmap, int32_t k) {
-    kernels::desaturateScalar(bitmap.pixels, count(bitmap), weight(k));
+    kernels::active().desaturate(bitmap.pixels, count(bitmap), weight(k));
 }
 
 } // namespace tw

@@ -2,6 +2,7 @@
 // weighted by the picture's own alpha.
 #include <algorithm>
 
+#include "image/blend_kernels.h"
 #include "image/ops.h"
 
 namespace tw {
@@ -21,23 +22,15 @@ void drawSprite(const Bitmap& source, Bitmap& dest, int32_t x, int32_t y, bool b
     const int64_t sy1 = sh - std::max<int64_t>(0, py + sh - dh);
     if (sx0 >= sx1 || sy0 >= sy1) return;
 
+    const auto blendRow = kernels::active().spriteBlend;
+    const auto cols = static_cast<size_t>(sx1 - sx0);
     for (int64_t sy = sy0; sy < sy1; ++sy) {
-        const uint32_t* s = source.pixels + sy * sw;
-        uint32_t* d = dest.pixels + (py + sy) * dw + px;
-        if (!blend) {
-            std::copy(s + sx0, s + sx1, d + sx0);
-            continue;
-        }
-        for (int64_t sx = sx0; sx < sx1; ++sx) {
-            const uint32_t sp = s[sx], dp = d[sx];
-            const uint32_t a = sp >> 24;
-            uint32_t out = 0; // the result's alpha byte is 0
-            for (int c = 0; c < 3; ++c) {
-                const uint32_t sc = (sp >> (8 * c)) & 255u, dc = (dp >> (8 * c)) & 255u;
-                out |= (((sc * a) >> 8) + ((dc * (255u - a)) >> 8)) << (8 * c);
-            }
-            d[sx] = out;
-        }
+        const uint32_t* s = source.pixels + sy * sw + sx0;
+        uint32_t* d = dest.pixels + (py + sy) * dw + (px + sx0);
+        if (blend)
+            blendRow(s, d, cols);
+        else
+            std::copy(s, s + cols, d);
     }
 }
 

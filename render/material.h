@@ -38,6 +38,12 @@ inline void setFlags(Material& m, uint32_t flags) { m.flags = flags; }
 // original; the slot keeps its old bitmap when the file did not load.
 int loadTexture(Material& m, int slot, const std::string& path);
 
+// A square power-of-two texture whose widthShift and widthMask match its size: every
+// wrapped texel fetch stays inside it.
+bool textureUsable(const Bitmap& t);
+// A height map that can be addressed with `base`'s texel indices (at least as many pixels).
+bool heightMapUsable(const Bitmap& base, const Bitmap& third);
+
 // True when the textures this material's flags will sample are usable square power-of-two
 // bitmaps; the renderer draws nothing for a face whose material fails this.
 bool materialDrawable(const Material& m);

@@ -1,11 +1,19 @@
-// End picture: one still card until the timeline ends.
+// End picture: copies the end card over the frame every frame; syncs have no effect here.
 #include "scenes/end.h"
+
+#include "base/paths.h"
+#include "image/ops.h"
+#include "image/tga.h"
 
 namespace tw {
 
-void setupEnd(EndScene&) {}
+void setupEnd(EndScene& scene) {
+    readTga(scene.picture, dataPath("data/end.tga"));
+}
 
-// Not built yet: the slot draws nothing.
-void runEnd(EndScene&, Bitmap&, float) {}
+void runEnd(EndScene& scene, Bitmap& framebuffer, float) {
+    // A card that failed to load (or is too small) is never read: the frame stays as it was.
+    if (scene.picture.holds(framebuffer.pixelCount())) copyBitmap(scene.picture, framebuffer);
+}
 
 } // namespace tw

@@ -6,6 +6,7 @@
 namespace tw {
 
 struct EndScene {
+    Bitmap picture; // "data/end.tga", at least 320x240
 };
 
 void setupEnd(EndScene& scene);

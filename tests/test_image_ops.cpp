@@ -9,6 +9,8 @@
 
 #include "base/random.h"
 #include "image/bitmap.h"
+#include "image/blend_kernels.h"
+#include "image/blur_kernels.h"
 #include "image/ops.h"
 
 namespace tw {
@@ -334,6 +336,151 @@ TEST(BlendFamily, MissingOrUndersizedPicturesAreNotRead) {
 }
 
 // ---------------------------------------------------------------------------------------
+// Vector kernels against the plain ones
+
+// Runs one kernel both ways over copies of the same data and compares every word.
+struct KernelCase {
+    std::vector<uint32_t> s, d, m;
+};
+
+KernelCase kernelData(size_t n, uint32_t seed) {
+    KernelCase c;
+    Bitmap a = edgyBitmap(static_cast<int>(n) + 4, 1, seed),
+           b = edgyBitmap(static_cast<int>(n) + 4, 1, seed + 7),
+           m = edgyBitmap(static_cast<int>(n) + 4, 1, seed + 13);
+    c.s = pixelsOf(a);
+    c.d = pixelsOf(b);
+    c.m = pixelsOf(m);
+    return c;
+}
+
+TEST(VectorKernels, BitIdenticalOnOddSizesAndOffsets) {
+    using namespace kernels;
+    const Kernels& v = active();
+#if defined(__SSE2__)
+    ASSERT_NE(v.multiply, &multiplyScalar); // the comparison below must test something
+#endif
+    for (size_t n = 0; n <= 37; ++n)
+        for (size_t off = 0; off < 4; ++off) { // unaligned starts
+            const KernelCase c = kernelData(n, static_cast<uint32_t>(n * 4 + off));
+            auto run2 = [&](auto vec, auto ref, const char* name) {
+                std::vector<uint32_t> a = c.d, b = c.d;
+                vec(c.s.data() + off, a.data() + off, n);
+                ref(c.s.data() + off, b.data() + off, n);
+                EXPECT_EQ(a, b) << name << " n=" << n << " off=" << off;
+            };
+            run2(v.multiply, multiplyScalar, "multiply");
+            run2(v.add, addScalar, "add");
+            run2(v.alphaOverlay, alphaOverlayScalar, "alphaOverlay");
+            for (uint32_t k : {0u, 1u, 127u, 128u, 254u, 255u}) {
+                std::vector<uint32_t> a = c.d, b = c.d;
+                v.crossfade(c.s.data() + off, a.data() + off, n, k);
+                crossfadeScalar(c.s.data() + off, b.data() + off, n, k);
+                EXPECT_EQ(a, b) << "crossfade k=" << k;
+                v.scale(a.data() + off, n, k);
+                scaleScalar(b.data() + off, n, k);
+                EXPECT_EQ(a, b) << "scale k=" << k;
+                v.brighten(a.data() + off, n, k);
+                brightenScalar(b.data() + off, n, k);
+                EXPECT_EQ(a, b) << "brighten k=" << k;
+                v.blendFill(a.data() + off, n, k, c.s[0]);
+                blendFillScalar(b.data() + off, n, k, c.s[0]);
+                EXPECT_EQ(a, b) << "blendFill k=" << k;
+            }
+            run2(v.spriteBlend, spriteBlendScalar, "spriteBlend");
+            for (uint32_t k : {0u, 1u, 128u, 255u}) {
+                std::vector<uint32_t> a = c.d, b = c.d;
+                v.desaturate(a.data() + off, n, k);
+                desaturateScalar(b.data() + off, n, k);
+                EXPECT_EQ(a, b) << "desaturate k=" << k;
+            }
+            std::vector<uint32_t> a = c.d, b = c.d;
+            v.maskBlend(c.s.data() + off, a.data() + off, c.m.data() + off, n);
+            maskBlendScalar(c.s.data() + off, b.data() + off, c.m.data() + off, n);
+            EXPECT_EQ(a, b) << "maskBlend n=" << n;
+        }
+}
+
+TEST(VectorKernels, EveryChannelPairAndInPlace) {
+    using namespace kernels;
+    const Kernels& v = active();
+    // Every (d, s) byte pair in every channel position, with the weights (mask, alpha) also
+    // swept: pixel i holds d = i & 255 and s = i >> 8, rotated through the four channels.
+    std::vector<uint32_t> s(65536), d(65536), m(65536);
+    for (uint32_t i = 0; i < 65536; ++i) {
+        const uint32_t lo = i & 255, hi = i >> 8;
+        d[i] = lo | (hi << 8) | (lo << 16) | (hi << 24);
+        s[i] = hi | (lo << 8) | (hi << 16) | (lo << 24);
+        m[i] = (i * 2654435761u) ^ (i >> 3);
+    }
+    auto same = [&](auto vec, auto ref) {
+        std::vector<uint32_t> a = d, b = d;
+        vec(s.data(), a.data(), s.size());
+        ref(s.data(), b.data(), s.size());
+        return a == b;
+    };
+    EXPECT_TRUE(same(v.multiply, multiplyScalar));
+    EXPECT_TRUE(same(v.add, addScalar));
+    EXPECT_TRUE(same(v.alphaOverlay, alphaOverlayScalar));
+    EXPECT_TRUE(same(v.spriteBlend, spriteBlendScalar));
+    for (uint32_t k : {0u, 77u, 255u}) { // every grey sum 0..765 occurs in d
+        std::vector<uint32_t> a = d, b = d;
+        v.desaturate(a.data(), a.size(), k);
+        desaturateScalar(b.data(), b.size(), k);
+        EXPECT_EQ(a, b) << k;
+    }
+    for (uint32_t k = 0; k < 256; k += 17) {
+        std::vector<uint32_t> a = d, b = d;
+        v.crossfade(s.data(), a.data(), a.size(), k);
+        crossfadeScalar(s.data(), b.data(), b.size(), k);
+        ASSERT_EQ(a, b) << k;
+    }
+    std::vector<uint32_t> a = d, b = d;
+    v.maskBlend(s.data(), a.data(), m.data(), a.size());
+    maskBlendScalar(s.data(), b.data(), m.data(), b.size());
+    EXPECT_EQ(a, b);
+    a = d;
+    b = d;
+    v.maskBlend(s.data(), a.data(), a.data(), a.size()); // mask shares the destination's array
+    maskBlendScalar(s.data(), b.data(), b.data(), b.size());
+    EXPECT_EQ(a, b);
+    a = d;
+    b = d;
+    v.multiply(a.data(), a.data(), a.size()); // source and destination the same array
+    multiplyScalar(b.data(), b.data(), b.size());
+    EXPECT_EQ(a, b);
+}
+
+#if defined(__SSE2__)
+TEST(VectorKernels, BlurPassesMatchThePlainPasses) {
+    using namespace kernels;
+    auto check = [](const Bitmap& s, uint32_t r) {
+        const uint32_t w = static_cast<uint32_t>(s.width), h = static_cast<uint32_t>(s.height);
+        std::vector<uint32_t> a(s.pixels, s.pixels + w * h), b = a;
+        if (r < w) {
+            blurRowsSse2(s.pixels, a.data(), w, h, r);
+            blurRowsScalar(s.pixels, b.data(), w, 0, h, r);
+            EXPECT_EQ(a, b) << "rows " << w << "x" << h << " r=" << r;
+        }
+        if (r < h) {
+            blurColumnsSse2(s.pixels, a.data(), w, h, r);
+            blurColumnsScalar(s.pixels, b.data(), w, h, 0, w, r);
+            EXPECT_EQ(a, b) << "columns " << w << "x" << h << " r=" << r;
+        }
+    };
+    // Odd widths and heights: a single leftover row, leftover columns, partial strips.
+    for (int w : {2, 3, 5, 8, 67, 150})
+        for (int h : {2, 3, 7, 66})
+            for (uint32_t r : {1u, 2u, 3u, 31u, 65u}) check(edgyBitmap(w, h, w * 100 + h), r);
+    // The largest vector radius on all-255 data: the 16-bit window sum peaks at 65025.
+    Bitmap white = createBitmap(300, 300);
+    fillBitmap(white, 0xFFFFFFFFu);
+    check(white, kMaxVectorRadius);
+    check(edgyBitmap(300, 260, 5), kMaxVectorRadius);
+}
+#endif
+
+// ---------------------------------------------------------------------------------------
 // Grain
 
 TEST(Grain, AmplitudeOneAndNonPositiveChangeNothing) {
@@ -362,6 +509,26 @@ TEST(Grain, OneDarkeningPerPixelAlphaKept) {
         darkened += n > 0;
     }
     EXPECT_GT(darkened, 3000); // about 9 in 10 pixels
+}
+
+TEST(Grain, FollowsTheRandomSequenceModuloAmplitude) {
+    // One draw per pixel in order, taken modulo the amplitude, whatever the amplitude.
+    for (int32_t amp : {2, 3, 7, 10, 255, 256, 257, 1000, 32767, 32768, 100000, INT32_MAX}) {
+        Bitmap b = edgyBitmap(97, 13, static_cast<uint32_t>(amp));
+        std::vector<uint32_t> want = pixelsOf(b);
+        seedRandom(amp * 7u);
+        for (uint32_t& p : want) {
+            const int n = demoRand() % amp;
+            uint32_t out = p & 0xFF000000u;
+            for (int c = 0; c < 3; ++c)
+                out |= static_cast<uint32_t>(std::max(0, static_cast<int>(ch(p, c)) - n))
+                       << (8 * c);
+            p = out;
+        }
+        seedRandom(amp * 7u);
+        addNoise(b, amp);
+        EXPECT_EQ(pixelsOf(b), want) << amp;
+    }
 }
 
 // ---------------------------------------------------------------------------------------

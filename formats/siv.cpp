@@ -1,0 +1,199 @@
+// The SIV reader: inflate the body in one call, then read its sections in fixed order
+// through a cursor that never passes the end of the body.
+#include "formats/siv.h"
+
+#include <cstdio>
+#include <cstring>
+#include <zlib.h>
+
+#include "base/report.h"
+
+namespace tw {
+
+namespace {
+
+const char* const kUnderrun = "aiai! sivread buffer underrun! kontakt support asap!\n";
+
+// The largest expansion a single deflate stream can achieve is a little over 1032:1; a header
+// that declares more than that cannot be honest, and allocating it would let a tiny file ask
+// for gigabytes.
+constexpr uint64_t kMaxInflateRatio = 1040;
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// True when `count` records of `size` bytes fit in what is left of the body. Otherwise the
+// read would pass the end, which is reported as an underrun before anything is allocated.
+bool fits(const SivCursor& c, int64_t count, uint64_t size) {
+    uint64_t left = c.length - c.position;
+    if (count <= 0) return true;
+    if (static_cast<uint64_t>(count) * size <= left) return true;
+    reportOut(kUnderrun);
+    return false;
+}
+
+bool readTag(SivCursor& c) {
+    uint8_t tag[siv::kTagSize];
+    return sivRead(c, tag, siv::kTagSize);
+}
+
+template <size_t N>
+bool readRecords(SivCursor& c, int32_t count, std::vector<std::array<uint8_t, N>>& out) {
+    if (!readTag(c) || !fits(c, count, N)) return false;
+    out.resize(count > 0 ? static_cast<size_t>(count) : 0);
+    for (auto& rec : out) {
+        if (!sivRead(c, rec.data(), N)) return false;
+    }
+    return true;
+}
+
+bool readObjects(SivCursor& c, int32_t count, SivScene& s) {
+    if (!readTag(c) || !fits(c, count, siv::kObjectHeaderSize)) return false;
+    s.objects.resize(count > 0 ? static_cast<size_t>(count) : 0);
+    for (SivObjectRecord& o : s.objects) {
+        if (!sivRead(c, o.header.data(), siv::kObjectHeaderSize)) return false;
+        int32_t vc = readI32(o.header.data() + 72);
+        int32_t fc = readI32(o.header.data() + 76);
+        o.vertexCount = vc > 0 ? vc : 0;
+        o.faceCount = fc > 0 ? fc : 0;
+        if (!fits(c, o.vertexCount, siv::kVertexSize)) return false;
+        o.vertices.resize(static_cast<size_t>(o.vertexCount) * siv::kVertexSize);
+        if (!sivRead(c, o.vertices.data(), static_cast<uint32_t>(o.vertices.size()))) return false;
+        if (!fits(c, o.faceCount, siv::kFaceSize)) return false;
+        o.faces.resize(static_cast<size_t>(o.faceCount) * siv::kFaceSize);
+        if (!sivRead(c, o.faces.data(), static_cast<uint32_t>(o.faces.size()))) return false;
+    }
+    return true;
+}
+
+bool readTextures(SivCursor& c, int32_t count, SivScene& s) {
+    if (!readTag(c) || !fits(c, count, siv::kTextureSize)) return false;
+    s.textures.resize(count > 0 ? static_cast<size_t>(count) : 0);
+    for (auto& t : s.textures) {
+        // Stored as the integer then the name; kept as the name then the integer.
+        if (!sivRead(c, t.data() + 80, 4) || !sivRead(c, t.data(), 80)) return false;
+    }
+    return true;
+}
+
+bool readTracks(SivCursor& c, int32_t count, SivScene& s) {
+    if (!readTag(c) || !fits(c, count, siv::kTrackHeaderSize)) return false;
+    s.tracks.resize(count > 0 ? static_cast<size_t>(count) : 0);
+    for (SivTrackRecord& t : s.tracks) {
+        if (!sivRead(c, t.header.data(), siv::kTrackHeaderSize)) return false;
+        std::memset(t.header.data() + 24, 0, 4); // the stored field is not kept
+        int32_t keys = readI32(t.header.data() + 20);
+        if (keys < 0) keys = 0;
+        if (!fits(c, keys, siv::kKeySize)) return false;
+        t.keys.resize(static_cast<size_t>(keys) * siv::kKeySize);
+        if (!sivRead(c, t.keys.data(), static_cast<uint32_t>(t.keys.size()))) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool sivRead(SivCursor& cursor, void* dst, uint32_t n) {
+    if (static_cast<uint64_t>(cursor.position) + n > cursor.length) {
+        reportOut(kUnderrun);
+        return false;
+    }
+    if (n > 0) std::memcpy(dst, cursor.base + cursor.position, n);
+    cursor.position += n;
+    return true;
+}
+
+std::string sivTextureName(const std::array<uint8_t, siv::kTextureSize>& t) {
+    const char* p = reinterpret_cast<const char*>(t.data());
+    return std::string(p, strnlen(p, 80));
+}
+
+std::unique_ptr<SivScene> readSiv(const std::string& path) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        reportOut(format("Could not open %s.\n", path.c_str()));
+        return nullptr;
+    }
+    uint8_t head[12];
+    if (std::fread(head, 1, 4, file.get()) != 4 || std::memcmp(head, "ZSIV", 4) != 0) {
+        reportOut(format("%s is not a SIV-file\n", path.c_str()));
+        return nullptr;
+    }
+    if (std::fread(head + 4, 1, 8, file.get()) != 8) {
+        reportOut(format("%s is not a SIV-file\n", path.c_str()));
+        return nullptr;
+    }
+    int32_t len = readI32(head + 4);
+    int32_t tmplen = readI32(head + 8);
+    reportOut(format("len: %d\ntmplen: %d\n\n", len, tmplen));
+
+    // The compressed body must be in the file whole, and the declared body size must be one
+    // that tmplen compressed bytes can produce; anything else cannot inflate correctly.
+    std::vector<uint8_t> packed;
+    bool sane = len > 0 && tmplen > 0 &&
+                static_cast<uint64_t>(len) <= static_cast<uint64_t>(tmplen) * kMaxInflateRatio;
+    if (sane) {
+        long start = std::ftell(file.get());
+        std::fseek(file.get(), 0, SEEK_END);
+        long end = std::ftell(file.get());
+        std::fseek(file.get(), start, SEEK_SET);
+        sane = start >= 0 && end - start >= tmplen;
+    }
+    if (sane) {
+        packed.resize(static_cast<size_t>(tmplen));
+        sane = std::fread(packed.data(), 1, packed.size(), file.get()) == packed.size();
+    }
+    file.reset();
+    std::vector<uint8_t> body;
+    uLongf produced = 0;
+    if (sane) {
+        body.resize(static_cast<size_t>(len));
+        produced = static_cast<uLongf>(len);
+        sane =
+            uncompress(body.data(), &produced, packed.data(), static_cast<uLong>(tmplen)) == Z_OK;
+    }
+    if (!sane) {
+        // The body would be incomplete; nothing in it can be trusted.
+        reportOut(format("%s decompression error.\n", path.c_str()));
+        return nullptr;
+    }
+    packed.clear();
+    packed.shrink_to_fit();
+
+    // A stream that inflates to less than `len` leaves the cursor only what it produced.
+    SivCursor c{body.data(), static_cast<uint32_t>(produced), 0};
+    uint8_t magic[4];
+    uint8_t version[4];
+    uint8_t tag[siv::kTagSize];
+    if (!sivRead(c, magic, 4) || !sivRead(c, version, 4) || !sivRead(c, tag, siv::kTagSize))
+        return nullptr;
+    if (std::memcmp(magic, "PSIV", 4) != 0) {
+        reportOut(format("%s is not a SIV-file\n", path.c_str()));
+        return nullptr;
+    }
+    if (readI32(version) != siv::kVersion) {
+        reportOut(format("%s is incorrect version.\n", path.c_str()));
+        return nullptr;
+    }
+    if (std::memcmp(tag, "MAINCHUN", 8) != 0) {
+        reportOut(format("%s is not a SIV-file\n", path.c_str()));
+        return nullptr;
+    }
+
+    auto scene = std::make_unique<SivScene>();
+    SivScene& s = *scene;
+    if (!sivRead(c, s.header.data(), siv::kHeaderSize)) return nullptr;
+    bool ok = readObjects(c, sivCount(s, 0), s) && readTextures(c, sivCount(s, 1), s) &&
+              readRecords(c, sivCount(s, 2), s.materials) &&
+              readRecords(c, sivCount(s, 3), s.cameras) &&
+              readRecords(c, sivCount(s, 4), s.extras) && readTracks(c, sivCount(s, 5), s);
+    if (!ok) return nullptr;
+    return scene;
+}
+
+void freeSiv(std::unique_ptr<SivScene>& scene) {
+    scene.reset();
+}
+
+} // namespace tw

@@ -1,0 +1,511 @@
+// The 3DS scene reader: a chunk walk streamed from disk with every length checked.
+#include "formats/tds_scene.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "base/bytes.h"
+
+namespace tw {
+
+namespace {
+
+struct ChunkHeader {
+    uint16_t id = 0;
+    uint32_t length = 0;
+    uint32_t consumed = 0;
+
+    uint32_t remaining() const { return length - consumed; }
+};
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// The walk's state. Once `ok` drops to false (truncated file, a chunk or count that claims
+// more than its parent holds) every loop unwinds without reading further; what was stored
+// until then stays in the scene.
+struct Reader {
+    std::FILE* file = nullptr;
+    uint64_t fileSize = 0;
+    uint64_t position = 0;
+    bool ok = true;
+    Scene3ds* scene = nullptr;
+    std::string objectName; // name of the named object being walked
+
+    // Reads n bytes of `chunk`'s data. Fails (and stops the walk) when the chunk or the file
+    // does not hold them.
+    bool read(ChunkHeader& chunk, void* dst, uint32_t n) {
+        if (!ok) return false;
+        if (n > chunk.remaining() || position + n > fileSize) return stop();
+        if (n > 0 && std::fread(dst, 1, n, file) != n) return stop();
+        position += n;
+        chunk.consumed += n;
+        return true;
+    }
+
+    bool discard(ChunkHeader& chunk, uint32_t n) {
+        if (!ok) return false;
+        if (n > chunk.remaining() || position + n > fileSize) return stop();
+        if (n > 0 && std::fseek(file, static_cast<long>(n), SEEK_CUR) != 0) return stop();
+        position += n;
+        chunk.consumed += n;
+        return true;
+    }
+
+    bool skipRest(ChunkHeader& chunk) { return discard(chunk, chunk.remaining()); }
+
+    bool u16(ChunkHeader& chunk, uint16_t& out) {
+        uint8_t b[2];
+        if (!read(chunk, b, 2)) return false;
+        out = readU16(b);
+        return true;
+    }
+    bool u32(ChunkHeader& chunk, uint32_t& out) {
+        uint8_t b[4];
+        if (!read(chunk, b, 4)) return false;
+        out = readU32(b);
+        return true;
+    }
+    bool f32(ChunkHeader& chunk, float& out) {
+        uint8_t b[4];
+        if (!read(chunk, b, 4)) return false;
+        out = readF32(b);
+        return true;
+    }
+    // Three reals (x, y, z) stored as (x, z, -y).
+    bool point(ChunkHeader& chunk, float out[3]) {
+        uint8_t b[12];
+        if (!read(chunk, b, 12)) return false;
+        out[0] = readF32(b);
+        out[1] = readF32(b + 8);
+        out[2] = -readF32(b + 4);
+        return true;
+    }
+
+    // A NUL-terminated name inside `chunk`: consumed up to and including its NUL (or to the
+    // end of the chunk when there is none), at most `keep` characters kept.
+    bool name(ChunkHeader& chunk, std::string& out, size_t keep) {
+        out.clear();
+        while (ok && chunk.remaining() > 0) {
+            char c = 0;
+            if (!read(chunk, &c, 1)) return false;
+            if (c == '\0') return true;
+            if (out.size() < keep) out.push_back(c);
+        }
+        return ok;
+    }
+
+    // The rest of the chunk as a name (material names and map file names): everything up to
+    // the first NUL, at most `keep` characters; the whole rest is consumed.
+    bool restAsName(ChunkHeader& chunk, std::string& out, size_t keep) {
+        out.clear();
+        bool ended = false;
+        while (ok && chunk.remaining() > 0) {
+            char c = 0;
+            if (!read(chunk, &c, 1)) return false;
+            if (c == '\0') ended = true;
+            if (!ended && out.size() < keep) out.push_back(c);
+        }
+        return ok;
+    }
+
+    // Reads the next sub-chunk header of `parent`. False at the parent's end or when the walk
+    // has to stop: a header that does not fit, or a length that is shorter than a header or
+    // runs past the parent.
+    bool next(ChunkHeader& parent, ChunkHeader& child) {
+        if (!ok || parent.consumed >= parent.length) return false;
+        if (parent.remaining() < 6) return stop();
+        uint8_t b[6];
+        if (position + 6 > fileSize || std::fread(b, 1, 6, file) != 6) return stop();
+        position += 6;
+        child.id = readU16(b);
+        child.length = readU32(b + 2);
+        child.consumed = 6;
+        if (child.length < 6 || child.length > parent.remaining()) return stop();
+        return true;
+    }
+
+    bool stop() {
+        ok = false;
+        return false;
+    }
+};
+
+using Handler = void (*)(Reader&, ChunkHeader&);
+
+// The walking loop shared by every level: handle each sub-chunk, then count what it consumed.
+void walk(Reader& r, ChunkHeader& parent, Handler handle) {
+    ChunkHeader child;
+    while (r.next(parent, child)) {
+        handle(r, child);
+        parent.consumed += child.consumed;
+    }
+}
+
+// ---- Triangle mesh -------------------------------------------------------------------------
+
+void readVertices(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
+    uint16_t count = 0;
+    if (!r.u16(chunk, count)) return;
+    // A count that claims more points than the chunk holds keeps the points that are there.
+    uint32_t fit = chunk.remaining() / 12;
+    uint32_t n = count <= fit ? count : fit;
+    obj.positions.assign(static_cast<size_t>(n) * 3, 0.0f);
+    uint32_t i = 0;
+    while (i < n && r.point(chunk, &obj.positions[i * 3])) ++i;
+    obj.positions.resize(static_cast<size_t>(i) * 3);
+    obj.vertexCount = static_cast<int32_t>(i);
+    if (n < count)
+        r.stop();
+    else
+        r.skipRest(chunk);
+}
+
+void readFaces(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
+    uint16_t count = 0;
+    if (!r.u16(chunk, count)) return;
+    uint32_t fit = chunk.remaining() / 8;
+    uint32_t n = count <= fit ? count : fit;
+    obj.faces.assign(static_cast<size_t>(n) * 3, 0);
+    uint32_t i = 0;
+    for (uint8_t b[8]; i < n && r.read(chunk, b, 8); ++i) {
+        obj.faces[i * 3 + 0] = readU16(b);
+        obj.faces[i * 3 + 1] = readU16(b + 2);
+        obj.faces[i * 3 + 2] = readU16(b + 4);
+    }
+    obj.faces.resize(static_cast<size_t>(i) * 3);
+    obj.faceCount = static_cast<int32_t>(i);
+    if (n < count) r.stop();
+    // The rest of the chunk (material and smoothing groups) is met at the mesh level.
+}
+
+void readMaterialGroup(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
+    std::string name;
+    if (!r.name(chunk, name, kMaterialNameMax)) return;
+    const auto& materials = r.scene->materials;
+    if (!materials.empty()) {
+        // Every group overwrites the index: the last group of a mesh wins.
+        obj.materialIndex = -1;
+        for (size_t i = 0; i < materials.size(); ++i) {
+            if (materials[i].name == name) {
+                obj.materialIndex = static_cast<int32_t>(i);
+                if (materials[i].maps != 0) obj.textured = 1;
+                break;
+            }
+        }
+    }
+    r.skipRest(chunk);
+}
+
+void readMapping(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
+    uint16_t count = 0;
+    if (!r.u16(chunk, count)) return;
+    uint32_t fit = chunk.remaining() / 8;
+    uint32_t n = count <= fit ? count : fit;
+    obj.mapping.assign(static_cast<size_t>(n) * 2, 0.0f);
+    uint32_t i = 0;
+    while (i < n && r.f32(chunk, obj.mapping[i * 2]) && r.f32(chunk, obj.mapping[i * 2 + 1])) ++i;
+    obj.mapping.resize(static_cast<size_t>(i) * 2);
+    obj.mappingCount = static_cast<int32_t>(i);
+    if (n < count)
+        r.stop();
+    else
+        r.skipRest(chunk);
+}
+
+void handleTriangleMesh(Reader& r, ChunkHeader& chunk) {
+    Object3ds& obj = r.scene->objects.back();
+    switch (chunk.id) {
+    case 0x4110:
+        readVertices(r, chunk, obj);
+        break;
+    case 0x4120:
+        readFaces(r, chunk, obj);
+        break;
+    case 0x4130:
+        readMaterialGroup(r, chunk, obj);
+        break;
+    case 0x4140:
+        readMapping(r, chunk, obj);
+        break;
+    default:
+        r.skipRest(chunk);
+        break;
+    }
+}
+
+// ---- Named objects, lights, cameras --------------------------------------------------------
+
+void handleLight(Reader& r, ChunkHeader& chunk) {
+    if (chunk.id == 0x0010) {
+        Light3ds& light = r.scene->lights.back();
+        for (float& c : light.colour) r.f32(chunk, c);
+    }
+    r.skipRest(chunk);
+}
+
+void handleNamedObject(Reader& r, ChunkHeader& chunk) {
+    Scene3ds& s = *r.scene;
+    switch (chunk.id) {
+    case 0x4100: {
+        s.objectCount++;
+        Object3ds obj;
+        obj.name = r.objectName.substr(0, kObjectNameMax);
+        s.objects.push_back(std::move(obj));
+        walk(r, chunk, handleTriangleMesh);
+        break;
+    }
+    case 0x4600: {
+        s.lightCount++;
+        Light3ds light;
+        light.name = r.objectName.substr(0, kNodeNameMax);
+        s.lights.push_back(light);
+        r.point(chunk, s.lights.back().position);
+        walk(r, chunk, handleLight);
+        break;
+    }
+    case 0x4700: {
+        s.cameraCount++;
+        Camera3ds cam;
+        cam.name = r.objectName.substr(0, kNodeNameMax);
+        s.cameras.push_back(cam);
+        Camera3ds& c = s.cameras.back();
+        uint8_t rollLens[8];
+        if (r.point(chunk, c.position) && r.point(chunk, c.target)) r.read(chunk, rollLens, 8);
+        // The camera's own sub-chunks follow at the named-object level and are skipped there.
+        break;
+    }
+    default:
+        r.skipRest(chunk);
+        break;
+    }
+}
+
+// ---- Materials -----------------------------------------------------------------------------
+
+void handleMaterial(Reader& r, ChunkHeader& chunk) {
+    Material3ds& m = r.scene->materials.back();
+    switch (chunk.id) {
+    case 0xA000:
+        r.restAsName(chunk, m.name, kMaterialNameMax);
+        break;
+    case 0xA020: {
+        // Only the first colour sub-chunk is consumed here; any others follow at this level.
+        ChunkHeader colour;
+        if (r.next(chunk, colour)) {
+            r.skipRest(colour);
+            chunk.consumed += colour.consumed;
+        }
+        break;
+    }
+    case 0xA200:
+        m.currentMap = 0xA200;
+        m.maps |= MAP_TEXTURE;
+        walk(r, chunk, handleMaterial);
+        break;
+    case 0xA220:
+        m.currentMap = 0xA220;
+        m.maps |= MAP_REFLECTION;
+        walk(r, chunk, handleMaterial);
+        break;
+    case 0xA230:
+        m.currentMap = 0xA230;
+        m.maps |= MAP_BUMP;
+        walk(r, chunk, handleMaterial);
+        break;
+    case 0xA300:
+        if (m.currentMap == 0xA200)
+            r.restAsName(chunk, m.textureMap, kMaterialNameMax);
+        else if (m.currentMap == 0xA220)
+            r.restAsName(chunk, m.reflectionMap, kMaterialNameMax);
+        else if (m.currentMap == 0xA230)
+            r.restAsName(chunk, m.bumpMap, kMaterialNameMax);
+        else
+            r.skipRest(chunk);
+        break;
+    default:
+        r.skipRest(chunk);
+        break;
+    }
+}
+
+// ---- Keyframer -----------------------------------------------------------------------------
+
+Track3ds* currentTrack(Reader& r) {
+    Scene3ds& s = *r.scene;
+    return s.trackCount > 0 ? &s.tracks[static_cast<size_t>(s.trackCount - 1)] : nullptr;
+}
+
+void readNodeHeader(Reader& r, ChunkHeader& chunk) {
+    std::string name;
+    uint8_t rest[6];
+    if (!r.name(chunk, name, kNodeNameMax) || !r.read(chunk, rest, 6)) return;
+    r.skipRest(chunk);
+    Track3ds* track = currentTrack(r);
+    if (!track) return;
+    const Scene3ds& s = *r.scene;
+    if (track->kind == TRACK_LIGHT) {
+        for (size_t i = 0; i < s.lights.size(); ++i) {
+            if (s.lights[i].name == name) {
+                track->owner = static_cast<int32_t>(i);
+                return;
+            }
+        }
+    } else {
+        for (size_t i = 0; i < s.cameras.size(); ++i) {
+            if (s.cameras[i].name == name) {
+                track->owner = static_cast<int32_t>(i);
+                return;
+            }
+        }
+    }
+}
+
+void readPositionTrack(Reader& r, ChunkHeader& chunk) {
+    Track3ds* track = currentTrack(r);
+    uint8_t head[10];
+    uint32_t count = 0;
+    if (!track || !r.read(chunk, head, 10) || !r.u32(chunk, count)) {
+        r.skipRest(chunk);
+        return;
+    }
+    // Each key takes at least 18 bytes (frame, flags, x, y, z); never reserve for more keys
+    // than the chunk can hold.
+    uint32_t fit = chunk.remaining() / 18;
+    size_t reserve = count <= fit ? count : fit;
+    track->times.clear();
+    track->x.clear();
+    track->y.clear();
+    track->z.clear();
+    track->times.reserve(reserve);
+    track->x.reserve(reserve);
+    track->y.reserve(reserve);
+    track->z.reserve(reserve);
+    for (uint32_t k = 0; k < count; ++k) {
+        uint32_t frame = 0;
+        uint16_t flags = 0;
+        if (!r.u32(chunk, frame) || !r.u16(chunk, flags)) break;
+        // Tension, continuity, bias, ease to and ease from: one real each when present.
+        bool fine = true;
+        for (uint16_t bit = 0x1; bit <= 0x10 && fine; bit <<= 1) {
+            if (flags & bit) fine = r.discard(chunk, 4);
+        }
+        float p[3];
+        if (!fine || !r.point(chunk, p)) break;
+        track->times.push_back(static_cast<float>(frame) * kSecondsPerFrame);
+        track->x.push_back(p[0]);
+        track->y.push_back(p[1]);
+        track->z.push_back(p[2]);
+    }
+    track->keyCount = static_cast<uint32_t>(track->times.size());
+    r.skipRest(chunk);
+}
+
+void handleKeyframer(Reader& r, ChunkHeader& chunk) {
+    Scene3ds& s = *r.scene;
+    int32_t kind = 0;
+    switch (chunk.id) {
+    case 0xB003:
+        kind = TRACK_CAMERA;
+        break;
+    case 0xB004:
+        kind = TRACK_TARGET;
+        break;
+    case 0xB005:
+        kind = TRACK_LIGHT;
+        break;
+    case 0xB008: {
+        uint8_t range[8];
+        r.read(chunk, range, 8);
+        r.skipRest(chunk);
+        return;
+    }
+    case 0xB010:
+        readNodeHeader(r, chunk);
+        return;
+    case 0xB020:
+        readPositionTrack(r, chunk);
+        return;
+    default:
+        r.skipRest(chunk);
+        return;
+    }
+    if (s.trackCount >= kMaxTracks3ds) {
+        // No room: the node is skipped whole, so its keys cannot land in another entry.
+        r.skipRest(chunk);
+        return;
+    }
+    s.trackCount++;
+    Track3ds& t = s.tracks[static_cast<size_t>(s.trackCount - 1)];
+    t = Track3ds();
+    t.kind = kind;
+    walk(r, chunk, handleKeyframer);
+}
+
+// ---- Top level -----------------------------------------------------------------------------
+
+void handleTop(Reader& r, ChunkHeader& chunk) {
+    Scene3ds& s = *r.scene;
+    switch (chunk.id) {
+    case 0x3D3D: {
+        // The editor's first sub-chunk (the mesh version) is discarded whatever its id.
+        ChunkHeader first;
+        if (r.next(chunk, first)) {
+            r.skipRest(first);
+            chunk.consumed += first.consumed;
+        }
+        walk(r, chunk, handleTop);
+        break;
+    }
+    case 0x4000: {
+        std::string name;
+        if (!r.name(chunk, name, kObjectNameMax)) break;
+        r.objectName = std::move(name);
+        walk(r, chunk, handleNamedObject);
+        break;
+    }
+    case 0xAFFF:
+        s.materialCount++;
+        s.materials.emplace_back();
+        walk(r, chunk, handleMaterial);
+        break;
+    case 0xB000:
+        walk(r, chunk, handleKeyframer);
+        break;
+    default:
+        r.skipRest(chunk);
+        break;
+    }
+}
+
+} // namespace
+
+bool read3dsScene(const std::string& path, Scene3ds& scene) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
+    Reader r;
+    r.file = file.get();
+    r.scene = &scene;
+    if (std::fseek(r.file, 0, SEEK_END) != 0) return false;
+    long size = std::ftell(r.file);
+    if (size < 0 || std::fseek(r.file, 0, SEEK_SET) != 0) return false;
+    r.fileSize = static_cast<uint64_t>(size);
+
+    uint8_t b[6];
+    if (r.fileSize < 6 || std::fread(b, 1, 6, r.file) != 6) return false;
+    r.position = 6;
+    ChunkHeader main;
+    main.id = readU16(b);
+    main.length = readU32(b + 2);
+    main.consumed = 6;
+    if (main.id != 0x4D4D) return false;
+
+    scene.objectCount = scene.materialCount = scene.lightCount = scene.cameraCount = 0;
+    scene.trackCount = 0;
+    if (main.length >= 6) walk(r, main, handleTop);
+    return true;
+}
+
+} // namespace tw

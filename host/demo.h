@@ -1,0 +1,48 @@
+// The demo loop: start-up, one frame (clock, timeline, scene, flash, present), shutdown.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "host/platform.h"
+#include "host/timeline.h"
+#include "image/bitmap.h"
+
+namespace tw {
+
+struct AllScenes;
+
+struct Demo {
+    Bitmap framebuffer;
+    std::unique_ptr<AllScenes> scenes;
+    Timeline timeline;
+    float demoTime = 0;           // seconds, the single-precision sum of the clock's deltas
+    float flashStart = -31337.0f; // no flash shows before the first flash sync
+    bool ended = false;
+    int64_t frameIndex = 0; // frames run so far (presented or not)
+    bool musicLoaded = false;
+    bool presented = false; // whether the latest frame went to the sink
+};
+
+// What one frame did.
+enum class FrameResult { Continue, Quit, Ended, SinkFailed };
+
+// Everything the design does before the loop, given that the display (or frame sink) is
+// open: depth buffer, the eleven scene set-ups, music load and sync, timeline, clock, play.
+// The random generator and the sync flags are reset so every run starts the same.
+void demoStartup(Demo& demo, MusicOutput& music, FrameClock& clock, const std::string& musicPath);
+
+// The framebuffer is created and cleared first (before the display opens).
+void demoCreateFramebuffer(Demo& demo);
+
+// One iteration of the loop. The frame is handed to the sink only when its demo time is at
+// or past `presentFrom` (offline runs skip the frames before their range this way; the live
+// loop presents everything). Demo::presented tells whether this frame was.
+FrameResult demoFrame(Demo& demo, FrameSink& sink, FrameClock& clock, MusicOutput& music,
+                      float presentFrom = -1.0e30f);
+
+// The white flash: weight (flash end - demoTime) * 5 * 255 while it lasts.
+void applyFlash(Bitmap& framebuffer, float flashStart, float demoTime);
+
+} // namespace tw

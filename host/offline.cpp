@@ -1,0 +1,79 @@
+// Deterministic offline runs of the demo loop.
+#include "host/offline.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+#include "host/demo.h"
+#include "scenes/registry.h"
+
+namespace tw {
+
+namespace {
+
+// Frame k (1-based) lies at demo time k / fps: the clock ticks before each frame is drawn.
+int64_t firstFrameAtOrAfter(double seconds, int fps) {
+    int64_t k = static_cast<int64_t>(std::ceil(seconds * fps - 1e-6));
+    return k < 1 ? 1 : k;
+}
+
+} // namespace
+
+int64_t expectedFrames(const OfflineRange& range) {
+    int64_t first = firstFrameAtOrAfter(range.from, range.fps);
+    int64_t last = firstFrameAtOrAfter(std::min(range.to, 177.0), range.fps);
+    return last >= first ? last - first + 1 : 0;
+}
+
+OfflineResult runOffline(const OfflineRange& range, FrameSink& sink, MusicOutput& music,
+                         const std::string& musicPath) {
+    OfflineResult result;
+    Demo demo;
+    FixedStepClock clock(range.fps);
+    demoCreateFramebuffer(demo);
+    demoStartup(demo, music, clock, musicPath);
+
+    const float from = static_cast<float>(range.from);
+    const float to = static_cast<float>(range.to);
+    const int64_t total = expectedFrames(range);
+    auto wallStart = std::chrono::steady_clock::now();
+    float firstWritten = -1;
+    for (;;) {
+        sink.beginFrame(demo.frameIndex);
+        FrameResult r = demoFrame(demo, sink, clock, music, from);
+        ++result.framesRun;
+        bool present = demo.presented;
+        if (present) {
+            ++result.framesWritten;
+            if (firstWritten < 0) firstWritten = demo.demoTime;
+        }
+        if (range.progress && present &&
+            (result.framesWritten % 10 == 0 || r != FrameResult::Continue)) {
+            double wall =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+            double speed =
+                wall > 0 ? (demo.demoTime - std::max(firstWritten, 0.0f) + 1.0 / range.fps) / wall
+                         : 0;
+            double pct = total > 0 ? 100.0 * static_cast<double>(result.framesWritten) /
+                                         static_cast<double>(total)
+                                   : 100.0;
+            std::fprintf(stderr,
+                         "\rtarnwick: %5.1f%%  frame %lld/%lld  t=%6.2fs  %s  %.2fx real time   ",
+                         std::min(pct, 100.0), static_cast<long long>(result.framesWritten),
+                         static_cast<long long>(total), static_cast<double>(demo.demoTime),
+                         sceneName(demo.timeline.scene), speed);
+        }
+        if (r == FrameResult::SinkFailed) {
+            result.sinkFailed = true;
+            result.error = sink.error();
+            break;
+        }
+        if (r != FrameResult::Continue || demo.demoTime >= to) break;
+    }
+    if (range.progress) std::fprintf(stderr, "\n");
+    music.free();
+    return result;
+}
+
+} // namespace tw

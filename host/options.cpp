@@ -1,0 +1,110 @@
+// Command-line parsing and the --help text.
+#include "host/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace tw {
+
+namespace {
+
+bool parseNumber(const char* text, double& out) {
+    if (!text || !*text) return false;
+    char* end = nullptr;
+    errno = 0;
+    double v = std::strtod(text, &end);
+    if (errno != 0 || *end != '\0' || v != v) return false;
+    out = v;
+    return true;
+}
+
+bool parseInt(const char* text, int& out, int lo, int hi) {
+    double v;
+    if (!parseNumber(text, v) || v != static_cast<int>(v) || v < lo || v > hi) return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+} // namespace
+
+std::string helpText() {
+    return "usage: tarnwick [options]\n"
+           "\n"
+           "Plays the presentation: eleven scenes over 177 seconds with their soundtrack.\n"
+           "\n"
+           "options:\n"
+           "  --data DIR      folder that holds data/ (default: the working directory, then\n"
+           "                  the folder of the executable)\n"
+           "  --frames DIR    render offline, deterministically, and write every frame as\n"
+           "                  DIR/frame_NNNNN.png (N counts from the first frame of the run)\n"
+           "  --fps N         offline frame rate (default 30)\n"
+           "  --from S        offline: first second to write; earlier frames are still drawn,\n"
+           "                  since scenes carry state from frame to frame (default 0)\n"
+           "  --to S          offline: last second to write (default 177)\n"
+           "  --help          show this text\n"
+           "  --version       show the version\n";
+}
+
+bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        auto value = [&](const char* name) -> const char* {
+            if (i + 1 >= argc) {
+                error = std::string(name) + " needs a value";
+                return nullptr;
+            }
+            return argv[++i];
+        };
+        if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
+            o.mode = RunMode::Help;
+        } else if (!std::strcmp(a, "--version")) {
+            o.mode = RunMode::Version;
+        } else if (!std::strcmp(a, "--data")) {
+            const char* v = value(a);
+            if (!v) return false;
+            o.dataDir = v;
+        } else if (!std::strcmp(a, "--frames")) {
+            const char* v = value(a);
+            if (!v) return false;
+            o.framesDir = v;
+            if (o.mode == RunMode::Play) o.mode = RunMode::Frames;
+        } else if (!std::strcmp(a, "--fps")) {
+            const char* v = value(a);
+            if (!v) return false;
+            if (!parseInt(v, o.fps, 1, 1000)) {
+                error = "--fps takes a whole number from 1 to 1000";
+                return false;
+            }
+        } else if (!std::strcmp(a, "--from") || !std::strcmp(a, "--to")) {
+            const char* v = value(a);
+            if (!v) return false;
+            double s;
+            if (!parseNumber(v, s) || s < 0 || s > 177) {
+                error = std::string(a) + " takes seconds from 0 to 177";
+                return false;
+            }
+            if (a[2] == 'f') {
+                o.from = s;
+                o.fromGiven = true;
+            } else {
+                o.to = s;
+                o.toGiven = true;
+            }
+        } else {
+            error = std::string("unknown option ") + a;
+            return false;
+        }
+    }
+    if (o.from > o.to) {
+        error = "--from must not be later than --to";
+        return false;
+    }
+    if ((o.fromGiven || o.toGiven) && o.mode == RunMode::Play) {
+        error = "--from and --to apply to offline runs (--frames)";
+        return false;
+    }
+    return true;
+}
+
+} // namespace tw

@@ -1,0 +1,355 @@
+// Scanline triangle rasterisers: the shared 16.16 triangle set-up and the span families
+// (textured and layered, opaque and translucent) that test and write the global ZBuffer.
+#include "render/raster.h"
+
+#include <cmath>
+#include <utility>
+
+#include "render/material.h"
+
+namespace tw {
+
+int32_t toFixed(float x) {
+    // Out of range (either sign) and NaN saturate to the largest positive value.
+    if (x > -32768.0f && x < 32768.0f) return static_cast<int32_t>(x * 65536.0f);
+    return 0x7FFF0000;
+}
+
+namespace {
+
+// 16.16 values step with two's-complement wrap-around, as the integer adds they model do.
+inline int32_t step(int32_t a, int32_t d) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(d));
+}
+
+// Sub-pixel pre-step of an attribute: start + (((grad >> 4) * f) >> 4) with f in 0..255;
+// the product wraps at 32 bits like the single multiply it stands for.
+inline int32_t preStep(int32_t start, int32_t grad, int32_t f) {
+    const int32_t prod =
+        static_cast<int32_t>(static_cast<uint32_t>(grad >> 4) * static_cast<uint32_t>(f));
+    return step(start, prod >> 4);
+}
+
+inline uint32_t texel(const uint32_t* tex, int32_t shift, int32_t mask, int32_t u, int32_t v) {
+    return tex[(((v >> 16) & mask) << shift) + ((u >> 16) & mask)];
+}
+
+// Per-byte pixel arithmetic on the four channels of a word (alpha included).
+// (a + b) >> 1 per byte: halves first, then the carry both low bits would have made.
+inline uint32_t average(uint32_t a, uint32_t b) {
+    return ((a & 0xFEFEFEFEu) >> 1) + ((b & 0xFEFEFEFEu) >> 1) + (a & b & 0x01010101u);
+}
+// x >> 1 per byte.
+inline uint32_t half(uint32_t x) {
+    return (x >> 1) & 0x7F7F7F7Fu;
+}
+// min(255, a + b) per byte: sums in 16-bit lanes, a lane that reached 256 becomes 255.
+inline uint32_t addSaturate(uint32_t a, uint32_t b) {
+    uint32_t lo = (a & 0x00FF00FFu) + (b & 0x00FF00FFu);
+    uint32_t hi = ((a >> 8) & 0x00FF00FFu) + ((b >> 8) & 0x00FF00FFu);
+    lo |= ((lo >> 8) & 0x00010001u) * 0xFFu;
+    hi |= ((hi >> 8) & 0x00010001u) * 0xFFu;
+    return (lo & 0x00FF00FFu) | ((hi & 0x00FF00FFu) << 8);
+}
+// (a * b) >> 8 per byte; the product of two bytes fits the 16-bit lane it was computed in.
+inline uint32_t multiply(uint32_t a, uint32_t b) {
+    uint32_t r = 0;
+    for (int s = 0; s < 32; s += 8) r |= ((((a >> s) & 255u) * ((b >> s) & 255u)) >> 8) << s;
+    return r;
+}
+
+// One row of a textured span: attributes a = {u, v}, gradients g = {du, dv, dq}.
+template <bool Translucent> struct TexturedSpan {
+    static constexpr int kAttributes = 2;
+    const uint32_t* tex;
+    int32_t shift, mask;
+
+    void operator()(uint32_t* dst, int32_t* z, int32_t n, const int32_t* a, int32_t q,
+                    const int32_t* g) const {
+        int32_t u = a[0], v = a[1];
+        const int32_t du = g[0], dv = g[1], dq = g[2];
+        for (; n > 0; --n, ++dst, ++z) {
+            if (q > *z) { // strictly nearer passes; equal depth fails
+                const uint32_t t = texel(tex, shift, mask, u, v);
+                if constexpr (Translucent) {
+                    *dst = average(t, *dst); // translucent never stores depth
+                } else {
+                    *dst = t;
+                    *z = q;
+                }
+            }
+            u = step(u, du);
+            v = step(v, dv);
+            q = step(q, dq);
+        }
+    }
+};
+
+// One row of a layered span: attributes a = {u1, v1, u2, v2}, gradients g = {.., dq}.
+template <bool Bump, LayerBlend Blend, bool Translucent> struct LayeredSpan {
+    static constexpr int kAttributes = 4;
+    const uint32_t* base;
+    int32_t baseShift, baseMask;
+    const uint32_t* second;
+    int32_t secondShift, secondMask;
+    const uint32_t* height; // Bump only: indexed like base, at least as many pixels
+    int32_t heightWidth, heightCount;
+
+    // The second-layer texel, with bump displaced by the height map's red-byte slopes.
+    uint32_t layerTexel(int32_t u1, int32_t v1, int32_t u2, int32_t v2) const {
+        if constexpr (!Bump) {
+            return texel(second, secondShift, secondMask, u2, v2);
+        } else {
+            const int32_t i = (((v1 >> 16) & baseMask) << baseShift) + ((u1 >> 16) & baseMask);
+            // Neighbours past the end wrap to the start (the row below the last is row 0).
+            int32_t right = i + 1, down = i + heightWidth;
+            if (right >= heightCount) right -= heightCount;
+            if (down >= heightCount) down -= heightCount;
+            const int32_t h = static_cast<int32_t>((height[i] >> 16) & 255u);
+            const int32_t hr = static_cast<int32_t>((height[right] >> 16) & 255u);
+            const int32_t hd = static_cast<int32_t>((height[down] >> 16) & 255u);
+            return second[(((hd + (v2 >> 16) - h) & secondMask) << secondShift) +
+                          ((hr + (u2 >> 16) - h) & secondMask)];
+        }
+    }
+
+    static uint32_t combine(uint32_t b, uint32_t e, uint32_t d) {
+        if constexpr (Blend == LayerBlend::Add) {
+            if constexpr (Translucent)
+                return addSaturate(average(b, d), e);
+            else if constexpr (Bump)
+                return addSaturate(b, half(e));
+            else
+                return average(b, e);
+        } else {
+            if constexpr (Translucent)
+                return average(multiply(b, e), d);
+            else
+                return multiply(b, e);
+        }
+    }
+
+    void operator()(uint32_t* dst, int32_t* z, int32_t n, const int32_t* a, int32_t q,
+                    const int32_t* g) const {
+        int32_t u1 = a[0], v1 = a[1], u2 = a[2], v2 = a[3];
+        const int32_t du1 = g[0], dv1 = g[1], du2 = g[2], dv2 = g[3], dq = g[4];
+        for (; n > 0; --n, ++dst, ++z) {
+            if (q > *z) {
+                const uint32_t b = texel(base, baseShift, baseMask, u1, v1);
+                const uint32_t e = layerTexel(u1, v1, u2, v2);
+                *dst = combine(b, e, *dst);
+                if constexpr (!Translucent) *z = q;
+            }
+            u1 = step(u1, du1);
+            v1 = step(v1, dv1);
+            u2 = step(u2, du2);
+            v2 = step(v2, dv2);
+            q = step(q, dq);
+        }
+    }
+};
+
+// A left edge carries x and every attribute (q last); a right edge only x is used.
+template <int N> struct Edge {
+    int32_t x = 0, dx = 0;
+    int32_t a[N + 1] = {}, da[N + 1] = {};
+};
+
+template <int N, class Span>
+void drawRows(Bitmap& target, int32_t y0, int32_t y1, Edge<N>& left, Edge<N>& right,
+              const int32_t* grad, const Span& span) {
+    const int32_t w = target.width;
+    for (int32_t y = y0; y < y1; ++y) {
+        const int32_t xs = fixedCeil(left.x), xe = fixedCeil(right.x);
+        if (xe > xs) {
+            // 8-bit sub-pixel pre-step from the left edge to the first pixel centre; a left
+            // edge exactly on a centre still gets f = 255 (0xFFFF - 0 = 0xFFFF).
+            const int32_t f = (0xFFFF - (left.x & 0xFFFF)) >> 8;
+            int32_t a[N];
+            for (int i = 0; i < N; ++i) a[i] = preStep(left.a[i], grad[i], f);
+            const size_t row = static_cast<size_t>(y) * static_cast<size_t>(w);
+            span(target.pixels + row + xs, gZBuffer.depth.data() + row + xs, xe - xs, a, left.a[N],
+                 grad); // q starts without pre-step
+        }
+        left.x = step(left.x, left.dx);
+        right.x = step(right.x, right.dx);
+        for (int i = 0; i <= N; ++i) left.a[i] = step(left.a[i], left.da[i]);
+    }
+}
+
+inline bool inside(float v, float limit) {
+    return v >= 0.0f && v <= limit;
+} // NaN fails
+
+// Loads a vertex's interpolated attributes: N texture coordinates, then q.
+template <int N> void attributes(const Vertex& v, float* out) {
+    out[0] = v.uv1.u;
+    out[1] = v.uv1.v;
+    if constexpr (N == 4) {
+        out[2] = v.uv2.u;
+        out[3] = v.uv2.v;
+    }
+    out[N] = 32767.0f / v.depth;
+}
+
+template <class Span>
+void rasterise(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, const Span& span) {
+    constexpr int N = Span::kAttributes;
+    Vertex* vs[3] = {&a, &b, &c};
+    for (Vertex* v : vs) {
+        v->iy = fixedCeil(toFixed(v->sy));
+        v->ix = fixedCeil(toFixed(v->sx));
+    }
+    // The set-up only hands over vertices inside [1, W-1] x [1, H-1]; anything outside the
+    // target (or NaN) is refused here so that no span can leave the bitmap or depth buffer.
+    const int32_t w = target.width, hgt = target.height;
+    if (!target.pixels || w <= 0 || hgt <= 0) return;
+    if (gZBuffer.depth.size() < static_cast<size_t>(w) * static_cast<size_t>(hgt)) return;
+    for (Vertex* v : vs)
+        if (!inside(v->sx, static_cast<float>(w - 1)) ||
+            !inside(v->sy, static_cast<float>(hgt - 1)))
+            return;
+
+    Vertex* t = vs[0];
+    Vertex* m = vs[1];
+    Vertex* bt = vs[2];
+    if (t->iy > m->iy) std::swap(t, m);
+    if (t->iy > bt->iy) std::swap(t, bt);
+    if (m->iy > bt->iy) std::swap(m, bt);
+
+    float at[N + 1], am[N + 1], ab[N + 1];
+    attributes<N>(*t, at);
+    attributes<N>(*m, am);
+    attributes<N>(*bt, ab);
+
+    // Rejections: doubled area below half a pixel, no scanline crossed, middle vertex on the
+    // long edge (the gradients would blow up).
+    if (std::fabs((bt->sx - t->sx) * (m->sy - t->sy) - (bt->sy - t->sy) * (m->sx - t->sx)) < 0.5f)
+        return;
+    if (bt->iy == t->iy) return;
+
+    const float longDy = bt->sy - t->sy;
+    const float midDy = m->sy - t->sy;
+    const float longSlopeX = (bt->sx - t->sx) / longDy;
+    const float longX = t->sx + midDy * longSlopeX; // long edge at the middle vertex's height
+    const float width = m->sx - longX;
+    if (std::fabs(width) < 0.1f) return;
+
+    float longSlope[N + 1], longAtMid[N + 1];
+    int32_t grad[N + 1];
+    for (int i = 0; i <= N; ++i) {
+        longSlope[i] = (ab[i] - at[i]) / longDy;
+        longAtMid[i] = at[i] + midDy * longSlope[i];
+        grad[i] = toFixed((am[i] - longAtMid[i]) / width);
+    }
+    const bool longIsLeft = longX <= m->sx;
+
+    Edge<N> longEdge, shortEdge;
+    if (m->iy - t->iy > 0) {
+        const float dy = static_cast<float>(t->iy) - t->sy; // exact y pre-step to row T.iy
+        const float shortSlopeX = (m->sx - t->sx) / midDy;
+        longEdge.x = toFixed(t->sx + dy * longSlopeX);
+        longEdge.dx = toFixed(longSlopeX);
+        shortEdge.x = toFixed(t->sx + dy * shortSlopeX);
+        shortEdge.dx = toFixed(shortSlopeX);
+        Edge<N>& left = longIsLeft ? longEdge : shortEdge;
+        for (int i = 0; i <= N; ++i) {
+            const float slope = longIsLeft ? longSlope[i] : (am[i] - at[i]) / midDy;
+            left.a[i] = toFixed(at[i] + dy * slope);
+            left.da[i] = toFixed(slope);
+        }
+        if (longIsLeft)
+            drawRows<N>(target, t->iy, m->iy, longEdge, shortEdge, grad, span);
+        else
+            drawRows<N>(target, t->iy, m->iy, shortEdge, longEdge, grad, span);
+    }
+    if (bt->iy - m->iy > 0) {
+        const float dy = static_cast<float>(m->iy) - m->sy;
+        const float lowDy = bt->sy - m->sy;
+        const float shortSlopeX = (bt->sx - m->sx) / lowDy;
+        // The long edge restarts from its float value at M; no fixed-point drift carries over.
+        longEdge.x = toFixed(longX + dy * longSlopeX);
+        longEdge.dx = toFixed(longSlopeX);
+        shortEdge.x = toFixed(m->sx + dy * shortSlopeX);
+        shortEdge.dx = toFixed(shortSlopeX);
+        Edge<N>& left = longIsLeft ? longEdge : shortEdge;
+        for (int i = 0; i <= N; ++i) {
+            if (longIsLeft) {
+                left.a[i] = toFixed(longAtMid[i] + dy * longSlope[i]);
+                left.da[i] = toFixed(longSlope[i]);
+            } else {
+                const float slope = (ab[i] - am[i]) / lowDy;
+                left.a[i] = toFixed(am[i] + dy * slope);
+                left.da[i] = toFixed(slope);
+            }
+        }
+        if (longIsLeft)
+            drawRows<N>(target, m->iy, bt->iy, longEdge, shortEdge, grad, span);
+        else
+            drawRows<N>(target, m->iy, bt->iy, shortEdge, longEdge, grad, span);
+    }
+}
+
+template <bool Bump, LayerBlend Blend>
+void layered(Bitmap& target, const Bitmap& base, const Bitmap& second, const Bitmap& third,
+             Vertex& a, Vertex& b, Vertex& c, bool translucent) {
+    const int32_t heightWidth = Bump ? third.width : 0;
+    const int32_t heightCount = Bump ? third.pixelCount() : 0;
+    if (translucent) {
+        const LayeredSpan<Bump, Blend, true> span{
+            base.pixels,      base.widthShift, base.widthMask, second.pixels, second.widthShift,
+            second.widthMask, third.pixels,    heightWidth,    heightCount};
+        rasterise(target, a, b, c, span);
+    } else {
+        const LayeredSpan<Bump, Blend, false> span{
+            base.pixels,      base.widthShift, base.widthMask, second.pixels, second.widthShift,
+            second.widthMask, third.pixels,    heightWidth,    heightCount};
+        rasterise(target, a, b, c, span);
+    }
+}
+
+void markPositions(Vertex& a, Vertex& b, Vertex& c) {
+    for (Vertex* v : {&a, &b, &c}) {
+        v->iy = fixedCeil(toFixed(v->sy));
+        v->ix = fixedCeil(toFixed(v->sx));
+    }
+}
+
+} // namespace
+
+void rasterTextured(Bitmap& target, const Bitmap& texture, Vertex& a, Vertex& b, Vertex& c,
+                    bool translucent) {
+    if (!textureUsable(texture)) {
+        markPositions(a, b, c);
+        return;
+    }
+    if (translucent)
+        rasterise(target, a, b, c,
+                  TexturedSpan<true>{texture.pixels, texture.widthShift, texture.widthMask});
+    else
+        rasterise(target, a, b, c,
+                  TexturedSpan<false>{texture.pixels, texture.widthShift, texture.widthMask});
+}
+
+void rasterLayered(Bitmap& target, const Bitmap& base, const Bitmap& second, const Bitmap& third,
+                   Vertex& a, Vertex& b, Vertex& c, bool bump, LayerBlend blend, bool translucent) {
+    if (!textureUsable(base) || !textureUsable(second)) {
+        markPositions(a, b, c);
+        return;
+    }
+    // A height map too small to be addressed with the base's indices draws without bump.
+    const bool useBump = bump && heightMapUsable(base, third);
+    if (useBump) {
+        if (blend == LayerBlend::Add)
+            layered<true, LayerBlend::Add>(target, base, second, third, a, b, c, translucent);
+        else
+            layered<true, LayerBlend::Multiply>(target, base, second, third, a, b, c, translucent);
+    } else {
+        if (blend == LayerBlend::Add)
+            layered<false, LayerBlend::Add>(target, base, second, third, a, b, c, translucent);
+        else
+            layered<false, LayerBlend::Multiply>(target, base, second, third, a, b, c, translucent);
+    }
+}
+
+} // namespace tw

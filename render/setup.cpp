@@ -1,0 +1,227 @@
+// Face set-up: camera-space face normal, near rejection, winding, the two texture pairs,
+// frustum outcodes and clipping, re-projection, the fan, and the rasteriser dispatch.
+#include "render/setup.h"
+
+#include <cmath>
+
+#include "image/ops.h"
+#include "render/raster.h"
+
+namespace tw {
+
+namespace {
+
+// Faces whose three vertices are all nearer than this are dropped before any clipping.
+constexpr float kNearReject = 16.0f;
+
+// A triangle clipped by five planes has at most 8 vertices; a pass emits at most its input
+// count plus twice its in/out transitions, which from a triangle stays below 20 even if
+// rounding makes an intermediate polygon non-convex (3, 4, 6, 9, 13, 19).
+constexpr int kClipCapacity = 20;
+
+// Unit length, or (0, 0, 0) for a zero or non-finite length (never NaN).
+void normalise(float& x, float& y, float& z) {
+    const float d = x * x + y * y + z * z;
+    if (!(d > 0.0f) || !std::isfinite(d)) {
+        x = y = z = 0;
+        return;
+    }
+    const float inv = 1.0f / std::sqrt(d);
+    x *= inv;
+    y *= inv;
+    z *= inv;
+}
+
+// One texture pair of a working vertex: environment-mapped from a camera-space normal, the
+// vertex's own loaded value, or the face corner, all in texels of size `s`.
+void texturePair(UV& out, bool env, bool envFace, bool fromVertex, const Face& face,
+                 const Vertex& own, const UV& ownUv, const UV& corner, float s) {
+    const float h = s / 2 - 1, k = s / 2;
+    if (env) {
+        const float nx = envFace ? face.cnx : own.cnx;
+        const float ny = envFace ? face.cny : own.cny;
+        out.u = k + h * nx;
+        out.v = k + h * ny;
+    } else if (fromVertex) {
+        out.u = s * ownUv.u;
+        out.v = s * ownUv.v;
+    } else {
+        out.u = s * corner.u;
+        out.v = s * corner.v;
+    }
+}
+
+void reproject(Vertex& p, float halfW, float halfH) {
+    p.depth = p.cz;
+    p.sx = p.cx / p.cz * (halfW - 1) + halfW;
+    p.sy = p.cy / p.cz * (halfH - 1) + halfH;
+}
+
+void clipAndDraw(Bitmap& target, const Material& material, const Vertex& a, const Vertex& b,
+                 const Vertex& c) {
+    Vertex bufA[kClipCapacity];
+    Vertex bufB[kClipCapacity];
+    bufA[0] = a;
+    bufA[1] = b;
+    bufA[2] = c;
+    int n = 3;
+    // Always all five passes, in this order; each reads one buffer and writes the other.
+    n = clipAgainstPlane(bufA, n, bufB, OUT_NEAR);
+    n = clipAgainstPlane(bufB, n, bufA, OUT_RIGHT);
+    n = clipAgainstPlane(bufA, n, bufB, OUT_LEFT);
+    n = clipAgainstPlane(bufB, n, bufA, OUT_BOTTOM);
+    n = clipAgainstPlane(bufA, n, bufB, OUT_TOP);
+    const float halfW = static_cast<float>(target.width) * 0.5f;
+    const float halfH = static_cast<float>(target.height) * 0.5f;
+    for (int i = 0; i < n; ++i) reproject(bufB[i], halfW, halfH);
+    for (int i = 1; i + 1 < n; ++i) drawTriangle(target, material, bufB[0], bufB[i], bufB[i + 1]);
+}
+
+} // namespace
+
+void computeOutcode(Vertex& v) {
+    uint32_t code = 0;
+    if (v.cx > v.cz) code |= OUT_RIGHT;
+    if (-v.cz > v.cx) code |= OUT_LEFT;
+    if (v.cy > v.cz) code |= OUT_BOTTOM;
+    if (-v.cz > v.cy) code |= OUT_TOP;
+    if (v.cz < 1.0f) code |= OUT_NEAR;
+    v.outcode = code;
+}
+
+Vertex intersectPlane(const Vertex& p, const Vertex& q, uint32_t planeBit) {
+    float t;
+    switch (planeBit) {
+    case OUT_RIGHT:
+        t = (p.cx - p.cz) / ((q.cz - p.cz) - (q.cx - p.cx));
+        break;
+    case OUT_LEFT:
+        t = (p.cz + p.cx) / (-(q.cz - p.cz) - (q.cx - p.cx));
+        break;
+    case OUT_BOTTOM:
+        t = (p.cy - p.cz) / ((q.cz - p.cz) - (q.cy - p.cy));
+        break;
+    case OUT_TOP:
+        t = (p.cz + p.cy) / (-(q.cz - p.cz) - (q.cy - p.cy));
+        break;
+    default: // OUT_NEAR
+        t = (1.0f - p.cz) / (q.cz - p.cz);
+        break;
+    }
+    Vertex r = p;
+    r.cx = p.cx + t * (q.cx - p.cx);
+    r.cy = p.cy + t * (q.cy - p.cy);
+    r.cz = p.cz + t * (q.cz - p.cz);
+    r.uv1.u = p.uv1.u + t * (q.uv1.u - p.uv1.u);
+    r.uv1.v = p.uv1.v + t * (q.uv1.v - p.uv1.v);
+    r.uv2.u = p.uv2.u + t * (q.uv2.u - p.uv2.u);
+    r.uv2.v = p.uv2.v + t * (q.uv2.v - p.uv2.v);
+    computeOutcode(r);
+    return r;
+}
+
+int clipAgainstPlane(const Vertex* in, int count, Vertex* out, uint32_t planeBit) {
+    int n = 0;
+    for (int i = 0; i < count; ++i) {
+        const Vertex& p = in[i];
+        const Vertex& q = in[i + 1 < count ? i + 1 : 0];
+        const bool pOut = (p.outcode & planeBit) != 0;
+        const bool qOut = (q.outcode & planeBit) != 0;
+        if (!pOut && !qOut) {
+            out[n++] = q;
+        } else if (!pOut) {
+            out[n++] = intersectPlane(p, q, planeBit);
+        } else if (!qOut) {
+            out[n++] = intersectPlane(p, q, planeBit); // always from p towards q
+            out[n++] = q;
+        }
+    }
+    return n;
+}
+
+void drawTriangle(Bitmap& target, const Material& material, Vertex& a, Vertex& b, Vertex& c) {
+    const uint32_t flags = material.flags;
+    const bool translucent = (flags & MAT_TWO_SIDED) != 0;
+    if (flags & MAT_LAYERED) {
+        if (!materialDrawable(material)) return;
+        rasterLayered(target, material.base, material.second, material.third, a, b, c,
+                      (flags & MAT_BUMP) != 0,
+                      (flags & MAT_LAYER_ADD) ? LayerBlend::Add : LayerBlend::Multiply,
+                      translucent);
+    } else if (flags & MAT_TEXTURED) {
+        if (!materialDrawable(material)) return;
+        rasterTextured(target, material.base, a, b, c, translucent);
+    } else if (flags & MAT_WIRE) {
+        drawWireTriangle(target, a, b, c, 0xFFFFFFFFu);
+    }
+}
+
+void drawWireTriangle(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, uint32_t colour) {
+    for (Vertex* v : {&a, &b, &c}) {
+        v->ix = fixedCeil(toFixed(v->sx));
+        v->iy = fixedCeil(toFixed(v->sy));
+    }
+    // drawLine clips, so even a vertex handed over from outside the frustum stays in bounds.
+    drawLine(target, a.ix, a.iy, b.ix, b.iy, colour);
+    drawLine(target, b.ix, b.iy, c.ix, c.iy, colour);
+    drawLine(target, c.ix, c.iy, a.ix, a.iy, colour);
+}
+
+void setupFace(Bitmap& target, const Mesh& mesh, Face& face, const Matrix& rotation,
+               const Material& material, FrontRule rule) {
+    // 1. Camera-space face normal (the 10000 scale is harmless and kept for fidelity).
+    float nx = face.nx * 10000.0f, ny = face.ny * 10000.0f, nz = face.nz * 10000.0f;
+    const Matrix& r = rotation;
+    face.cnx = nx * r.m[0][0] + ny * r.m[1][0] + nz * r.m[2][0];
+    face.cny = nx * r.m[0][1] + ny * r.m[1][1] + nz * r.m[2][1];
+    face.cnz = nx * r.m[0][2] + ny * r.m[1][2] + nz * r.m[2][2];
+    normalise(face.cnx, face.cny, face.cnz);
+
+    // A face naming a vertex outside the live array is never read (loaders check; this is
+    // the cheap last line of defence).
+    int64_t live = mesh.vertexCount;
+    if (static_cast<size_t>(live) > mesh.vertices.size())
+        live = static_cast<int64_t>(mesh.vertices.size());
+    if (face.a < 0 || face.a >= live || face.b < 0 || face.b >= live || face.c < 0 ||
+        face.c >= live)
+        return;
+
+    // 2. Working copies: everything below writes only into these.
+    Vertex A = mesh.vertices[static_cast<size_t>(face.a)];
+    Vertex B = mesh.vertices[static_cast<size_t>(face.b)];
+    Vertex C = mesh.vertices[static_cast<size_t>(face.c)];
+
+    // 3. Near rejection.
+    if (A.depth < kNearReject && B.depth < kNearReject && C.depth < kNearReject) return;
+
+    // 4. Winding on the unclipped projections (also of vertices behind the eye).
+    const uint32_t flags = material.flags;
+    if (!(flags & MAT_TWO_SIDED)) {
+        const float cross = (B.sx - A.sx) * (C.sy - A.sy) - (B.sy - A.sy) * (C.sx - A.sx);
+        if (rule == FrontRule::Default ? !(cross < 0.0f) : cross < 0.0f) return;
+    }
+    if (!materialDrawable(material)) return;
+
+    // 5. Texture pairs in texels of the base texture's size.
+    const float s = static_cast<float>(material.base.width);
+    const bool env1 = flags & MAT_ENV1, env1Face = flags & MAT_ENV1_FACE;
+    const bool uv1Vertex = flags & MAT_UV1_VERTEX;
+    const bool env2 = flags & MAT_ENV2, env2Face = flags & MAT_ENV2_FACE;
+    const bool uv2Vertex = flags & MAT_UV2_VERTEX;
+    Vertex* work[3] = {&A, &B, &C};
+    for (int i = 0; i < 3; ++i) {
+        Vertex& v = *work[i];
+        const UV own1 = v.uv1, own2 = v.uv2;
+        texturePair(v.uv1, env1, env1Face, uv1Vertex, face, v, own1, face.corner[i], s);
+        texturePair(v.uv2, env2, env2Face, uv2Vertex, face, v, own2, face.corner[i], s);
+    }
+
+    // 6-9. Inside the frustum: straight to the rasteriser; otherwise clip, re-project, fan.
+    if ((A.outcode | B.outcode | C.outcode) == 0) {
+        drawTriangle(target, material, A, B, C);
+        return;
+    }
+    clipAndDraw(target, material, A, B, C);
+}
+
+} // namespace tw

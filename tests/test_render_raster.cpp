@@ -1,0 +1,310 @@
+// Rasterisers: fill rule and shared edges, the three rejections, depth test, pixel rules of
+// every span family (checked channel by channel), saturation, bump addressing, pre-step.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "image/bitmap.h"
+#include "render/raster.h"
+
+namespace tw {
+namespace {
+
+constexpr int W = 320, H = 240;
+
+class Raster : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        createZBuffer(gZBuffer, W, H);
+        frame = createBitmap(W, H);
+    }
+    uint32_t at(int x, int y) const { return frame.pixels[y * W + x]; }
+    int32_t depthAt(int x, int y) const { return gZBuffer.depth[static_cast<size_t>(y * W + x)]; }
+    int written() const {
+        int n = 0;
+        for (int i = 0; i < W * H; ++i) n += frame.pixels[i] != 0;
+        return n;
+    }
+    Bitmap frame;
+};
+
+Vertex sv(float sx, float sy, float depth = 100, float u = 0, float v = 0, float u2 = 0,
+          float v2 = 0) {
+    Vertex p;
+    p.sx = sx;
+    p.sy = sy;
+    p.depth = p.cz = depth;
+    p.uv1 = {u, v};
+    p.uv2 = {u2, v2};
+    return p;
+}
+
+// A square power-of-two texture with `f(u, v)` in every texel.
+template <class F> Bitmap texture(int shift, F f) {
+    const int size = 1 << shift;
+    Bitmap b = createBitmap(size, size);
+    b.widthShift = shift;
+    b.widthMask = size - 1;
+    for (int v = 0; v < size; ++v)
+        for (int u = 0; u < size; ++u) b.pixels[v * size + u] = f(u, v);
+    return b;
+}
+Bitmap solid(uint32_t c) {
+    return texture(0, [c](int, int) { return c; });
+}
+
+void textured(Bitmap& frame, const Bitmap& tex, Vertex a, Vertex b, Vertex c, bool translucent) {
+    rasterTextured(frame, tex, a, b, c, translucent);
+}
+
+TEST(FixedPoint, ToFixedTruncatesAndSaturates) {
+    EXPECT_EQ(toFixed(1.5f), 98304);
+    EXPECT_EQ(toFixed(-1.00001f), -65536); // towards zero
+    EXPECT_EQ(toFixed(32767.99f), static_cast<int32_t>(32767.99f * 65536.0f));
+    EXPECT_EQ(toFixed(-32767.5f), -2147450880);
+    for (float big : {32768.0f, -32768.0f, 1e9f, -1e9f, INFINITY, -INFINITY, NAN})
+        EXPECT_EQ(toFixed(big), 0x7FFF0000) << big;
+    EXPECT_EQ(fixedCeil(toFixed(3.0f)), 3);
+    EXPECT_EQ(fixedCeil(toFixed(3.01f)), 4);
+    EXPECT_EQ(fixedCeil(toFixed(-2.5f)), -2);
+}
+
+TEST_F(Raster, TopLeftRuleOnIntegerVertices) {
+    const Bitmap white = solid(0xFFFFFFFFu);
+    textured(frame, white, sv(10, 10), sv(20, 10), sv(10, 20), false);
+    EXPECT_NE(at(10, 10), 0u); // top-left corner: on the left and top edges, drawn
+    EXPECT_NE(at(19, 10), 0u);
+    EXPECT_EQ(at(20, 10), 0u); // on the right edge
+    EXPECT_NE(at(10, 19), 0u);
+    EXPECT_EQ(at(10, 20), 0u); // on the bottom edge
+    EXPECT_EQ(at(11, 19), 0u); // on the hypotenuse (a right edge)
+    EXPECT_EQ(at(9, 15), 0u);
+    EXPECT_EQ(written(), 10 + 9 + 8 + 7 + 6 + 5 + 4 + 3 + 2 + 1);
+}
+
+// Translucent white over black: one write gives 0x7F, two give 0xBF in every channel.
+TEST_F(Raster, SharedEdgesWriteEveryPixelOnce) {
+    const Bitmap white = solid(0xFFFFFFFFu);
+    // A slanted quad split along the diagonal that is the long edge of both halves.
+    const Vertex p0 = sv(50.2f, 30.7f), p1 = sv(250.9f, 60.1f), p2 = sv(220.4f, 200.3f),
+                 p3 = sv(30.6f, 170.8f);
+    textured(frame, white, p0, p1, p2, true);
+    textured(frame, white, p0, p2, p3, true);
+    // Centre strictly inside the quad (right of each directed edge, screen y down).
+    auto insideQuad = [&](float x, float y, float margin) {
+        const Vertex* q[4] = {&p0, &p1, &p2, &p3};
+        for (int i = 0; i < 4; ++i) {
+            const Vertex& a = *q[i];
+            const Vertex& b = *q[(i + 1) % 4];
+            const float ex = b.sx - a.sx, ey = b.sy - a.sy;
+            const float cross = ex * (y - a.sy) - ey * (x - a.sx);
+            if (cross < margin * std::sqrt(ex * ex + ey * ey)) return false;
+        }
+        return true;
+    };
+    int once = 0;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const uint32_t p = at(x, y);
+            ASSERT_TRUE(p == 0 || p == 0x7F7F7F7Fu) << x << "," << y << " " << std::hex << p;
+            if (insideQuad(static_cast<float>(x), static_cast<float>(y), 0.01f)) {
+                ASSERT_EQ(p, 0x7F7F7F7Fu) << x << "," << y;
+            }
+            if (!insideQuad(static_cast<float>(x), static_cast<float>(y), -0.01f)) {
+                ASSERT_EQ(p, 0u) << x << "," << y;
+            }
+            once += p != 0;
+        }
+    EXPECT_GT(once, 25000);
+}
+
+TEST_F(Raster, ThreeRejections) {
+    const Bitmap white = solid(0xFFFFFFFFu);
+    // Doubled area 0.48 (< 0.5) with the middle vertex 0.12 from the long edge; the same
+    // shape 0.2 wide (area 0.8) draws.
+    textured(frame, white, sv(10, 10.5f), sv(10.12f, 12.5f), sv(10, 14.5f), false);
+    EXPECT_EQ(written(), 0);
+    textured(frame, white, sv(10, 10.5f), sv(10.2f, 12.5f), sv(10, 14.5f), false);
+    EXPECT_GT(written(), 0);
+    clearBitmap(frame);
+    clearZBuffer(gZBuffer);
+    // All three vertices round to the same row.
+    textured(frame, white, sv(10, 10.2f), sv(50, 10.5f), sv(30, 10.9f), false);
+    EXPECT_EQ(written(), 0);
+    // Middle vertex 0.09 from the long edge (area 3.6): nothing; 0.11 draws.
+    textured(frame, white, sv(10, 10.5f), sv(10.09f, 30.5f), sv(10, 50.5f), false);
+    EXPECT_EQ(written(), 0);
+    textured(frame, white, sv(10, 10.5f), sv(10.11f, 30.5f), sv(10, 50.5f), false);
+    EXPECT_GT(written(), 0);
+}
+
+TEST_F(Raster, DepthTestIsStrictAndTranslucentNeverStores) {
+    const Bitmap red = solid(0xFFFF0000u), blue = solid(0xFF0000FFu), white = solid(0xFFFFFFFFu);
+    textured(frame, red, sv(20, 20, 100), sv(60, 20, 100), sv(20, 60, 100), false);
+    EXPECT_EQ(at(25, 25), 0xFFFF0000u);
+    EXPECT_EQ(depthAt(25, 25), toFixed(32767.0f / 100.0f));
+    textured(frame, blue, sv(20, 20, 100), sv(60, 20, 100), sv(20, 60, 100), false);
+    EXPECT_EQ(at(25, 25), 0xFFFF0000u); // equal depth fails
+    textured(frame, blue, sv(20, 20, 99), sv(60, 20, 99), sv(20, 60, 99), false);
+    EXPECT_EQ(at(25, 25), 0xFF0000FFu); // nearer passes
+
+    // Translucent twice over black averages twice and leaves the depth buffer alone; an
+    // opaque triangle behind it still overwrites it.
+    textured(frame, white, sv(100, 100, 50), sv(140, 100, 50), sv(100, 140, 50), true);
+    EXPECT_EQ(at(105, 105), 0x7F7F7F7Fu);
+    textured(frame, white, sv(100, 100, 50), sv(140, 100, 50), sv(100, 140, 50), true);
+    EXPECT_EQ(at(105, 105), 0xBFBFBFBFu);
+    EXPECT_EQ(depthAt(105, 105), 0);
+    textured(frame, red, sv(100, 100, 500), sv(140, 100, 500), sv(100, 140, 500), false);
+    EXPECT_EQ(at(105, 105), 0xFFFF0000u);
+}
+
+// Every pixel rule against a channel-by-channel statement of it, on random bytes.
+TEST_F(Raster, PixelRulesOfEveryFamily) {
+    auto ch = [](uint32_t x, int s) { return (x >> s) & 255u; };
+    auto sat = [](uint32_t x) { return x > 255u ? 255u : x; };
+    uint32_t state = 99;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state ^ (state >> 13) ^ (state << 7);
+    };
+    for (int round = 0; round < 200; ++round) {
+        const uint32_t b = next(), e = next(), d = next();
+        const Bitmap base = solid(b), second = solid(e);
+        for (int variant = 0; variant < 10; ++variant) {
+            const bool translucent = variant & 1;
+            fillBitmap(frame, d);
+            clearZBuffer(gZBuffer);
+            Vertex p = sv(4, 4), q = sv(9, 4), r = sv(4, 9);
+            uint32_t expect = 0;
+            for (int s = 0; s < 32; s += 8) {
+                const uint32_t B = ch(b, s), E = ch(e, s), D = ch(d, s);
+                uint32_t c = 0;
+                switch (variant >> 1) {
+                case 0:
+                    c = translucent ? (B + D) >> 1 : B;
+                    break; // textured
+                case 1:
+                    c = translucent ? sat(((B + D) >> 1) + E) : sat(B + (E >> 1));
+                    break; // bump add
+                case 2:
+                    c = translucent ? (((B * E) >> 8) + D) >> 1 : (B * E) >> 8;
+                    break; // bump mul
+                case 3:
+                    c = translucent ? sat(((B + D) >> 1) + E) : (B + E) >> 1;
+                    break; // add
+                case 4:
+                    c = translucent ? (((B * E) >> 8) + D) >> 1 : (B * E) >> 8;
+                    break; // mul
+                }
+                expect |= c << s;
+            }
+            const int kind = variant >> 1;
+            if (kind == 0)
+                rasterTextured(frame, base, p, q, r, translucent);
+            else
+                rasterLayered(frame, base, second, base, p, q, r, kind <= 2,
+                              (kind == 1 || kind == 3) ? LayerBlend::Add : LayerBlend::Multiply,
+                              translucent);
+            ASSERT_EQ(at(5, 5), expect)
+                << "variant " << variant << std::hex << " b " << b << " e " << e << " d " << d;
+            ASSERT_EQ(at(3, 5), d); // outside stays
+        }
+    }
+    // Saturation, not wrap-around: white on white.
+    const Bitmap white = solid(0xFFFFFFFFu);
+    fillBitmap(frame, 0x80808080u);
+    Vertex p = sv(4, 4), q = sv(9, 4), r = sv(4, 9);
+    rasterLayered(frame, white, white, white, p, q, r, true, LayerBlend::Add, false);
+    EXPECT_EQ(at(5, 5), 0xFFFFFFFFu);
+    fillBitmap(frame, 0x80808080u);
+    clearZBuffer(gZBuffer);
+    rasterLayered(frame, white, white, white, p, q, r, false, LayerBlend::Add, true);
+    EXPECT_EQ(at(5, 5), 0xFFFFFFFFu);
+}
+
+TEST_F(Raster, BumpDisplacesTheSecondLayerAndWraps) {
+    // Second texel i holds 2i in every channel; bump-add over a black base shows E >> 1 = i.
+    const Bitmap base = texture(2, [](int, int) { return 0u; });
+    const Bitmap second =
+        texture(2, [](int u, int v) { return 0x02020202u * static_cast<uint32_t>(v * 4 + u); });
+    Bitmap height = texture(2, [](int, int) { return 0u; });
+    auto setHeight = [&](int i, uint32_t red) {
+        height.pixels[i] = 0xAB0000CDu | red << 16;
+    }; // only red counts
+    auto shade = [&](float u1, float v1, float u2, float v2) {
+        clearZBuffer(gZBuffer);
+        Vertex p = sv(4, 4, 100, u1, v1, u2, v2), q = sv(9, 4, 100, u1, v1, u2, v2),
+               r = sv(4, 9, 100, u1, v1, u2, v2);
+        rasterLayered(frame, base, second, height, p, q, r, true, LayerBlend::Add, false);
+        return at(5, 5) & 255u;
+    };
+    // Base texel (1, 3) = index 13: right neighbour 14, the one below wraps to index 1.
+    setHeight(13, 10);
+    setHeight(14, 12);
+    setHeight(1, 7);
+    // Column (12 + 0 - 10) & 3 = 2, row (7 + 0 - 10) & 3 = 1: second texel 6.
+    EXPECT_EQ(shade(1.5f, 3.5f, 0.5f, 0.5f), 6u);
+    // uv2 adds to the displacement: column (2 + 1) & 3, row (1 + 2) & 3 -> texel 15.
+    EXPECT_EQ(shade(1.5f, 3.5f, 1.5f, 2.5f), 15u);
+    // Last texel (3, 3) = 15: right neighbour wraps to 0, below to 3.
+    setHeight(15, 5);
+    setHeight(0, 6);
+    setHeight(3, 9);
+    EXPECT_EQ(shade(3.5f, 3.5f, 0.5f, 0.5f),
+              static_cast<uint32_t>(((9 - 5) & 3) * 4 + ((6 - 5) & 3)));
+
+    // A height map smaller than the base is never indexed: the layer draws without bump,
+    // (B + E) >> 1 with E = second texel 0.
+    const Bitmap small = texture(1, [](int, int) { return 0xFFFFFFFFu; });
+    clearZBuffer(gZBuffer);
+    Vertex p = sv(4, 4, 100, 1.5f, 3.5f, 0.5f, 2.5f), q = sv(9, 4, 100, 1.5f, 3.5f, 0.5f, 2.5f),
+           r = sv(4, 9, 100, 1.5f, 3.5f, 0.5f, 2.5f);
+    rasterLayered(frame, base, second, small, p, q, r, true, LayerBlend::Add, false);
+    EXPECT_EQ(at(5, 5), (0x02020202u * 8u) >> 1);
+}
+
+TEST_F(Raster, SubPixelPreStepAndAffineGradient) {
+    // u = x + 0.5 across the triangle, texel column c holds c. The span starts with an 8-bit
+    // pre-step of 255/256 even when the left edge lies exactly on a pixel centre, so pixel x
+    // samples u = x + 0.5 + 0.996: column x + 1.
+    const Bitmap tex = texture(6, [](int u, int) { return static_cast<uint32_t>(u); });
+    textured(frame, tex, sv(10, 10, 100, 10.5f), sv(10, 50, 100, 10.5f), sv(50, 10, 100, 50.5f),
+             false);
+    for (int x = 10; x < 40; ++x) EXPECT_EQ(at(x, 12), static_cast<uint32_t>(x + 1)) << x;
+    // A left edge at x = 20.5 (u = 21.0 there): f = 127, so pixel 21 samples 21.0 + 0.496.
+    clearBitmap(frame);
+    clearZBuffer(gZBuffer);
+    textured(frame, tex, sv(20.5f, 10, 100, 21.0f), sv(20.5f, 50, 100, 21.0f),
+             sv(60.5f, 10, 100, 61.0f), false);
+    EXPECT_EQ(at(20, 12), 0u);
+    EXPECT_EQ(at(21, 12), 21u);
+    EXPECT_EQ(at(22, 12), 22u);
+}
+
+TEST_F(Raster, RefusesWhatCannotBeDrawnSafely) {
+    const Bitmap white = solid(0xFFFFFFFFu);
+    // Outside the target or NaN: the set-up never hands these over; nothing is written.
+    textured(frame, white, sv(-5, 10), sv(50, 10), sv(10, 50), false);
+    textured(frame, white, sv(10, 10), sv(400, 10), sv(10, 50), false);
+    textured(frame, white, sv(10, 10), sv(50, 10), sv(NAN, 50), false);
+    EXPECT_EQ(written(), 0);
+    // Textures that are not square powers of two with matching shift and mask.
+    Bitmap odd = createBitmap(3, 3);
+    odd.widthShift = 1;
+    odd.widthMask = 1;
+    textured(frame, odd, sv(10, 10), sv(50, 10), sv(10, 50), false);
+    Bitmap none;
+    textured(frame, none, sv(10, 10), sv(50, 10), sv(10, 50), false);
+    EXPECT_EQ(written(), 0);
+    // A frame larger than the depth buffer.
+    Bitmap big = createBitmap(640, 480);
+    Vertex a = sv(10, 10), b = sv(50, 10), c = sv(10, 50);
+    rasterTextured(big, white, a, b, c, false);
+    EXPECT_EQ(big.pixels[20 * 640 + 20], 0u);
+    EXPECT_EQ(a.ix, 10); // integer positions are still written
+    EXPECT_EQ(c.iy, 50);
+}
+
+} // namespace
+} // namespace tw

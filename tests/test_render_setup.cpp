@@ -1,0 +1,321 @@
+// Face set-up and object drawing: near rejection, winding rules, texture pairs, clipping a
+// face that reaches behind the eye, dispatch order, untouched borders, projected texturing.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "image/bitmap.h"
+#include "render/draw.h"
+#include "render/raster.h"
+#include "render/setup.h"
+
+namespace tw {
+namespace {
+
+constexpr int W = 320, H = 240;
+
+template <class F> Bitmap texture(int shift, F f) {
+    const int size = 1 << shift;
+    Bitmap b = createBitmap(size, size);
+    b.widthShift = shift;
+    b.widthMask = size - 1;
+    for (int v = 0; v < size; ++v)
+        for (int u = 0; u < size; ++u) b.pixels[v * size + u] = f(u, v);
+    return b;
+}
+Bitmap solid(uint32_t c) {
+    return texture(0, [c](int, int) { return c; });
+}
+// Texel (u, v) of a 64x64 texture holds 0xFF00vvuu.
+Bitmap coded() {
+    return texture(6, [](int u, int v) { return 0xFF000000u | static_cast<uint32_t>(v << 8 | u); });
+}
+
+Material materialOf(uint32_t flags, Bitmap base, Bitmap second = {}) {
+    Material m;
+    m.flags = flags;
+    m.base = std::move(base);
+    m.second = std::move(second);
+    return m;
+}
+
+// A camera whose camera space is world space (no field-of-view scaling).
+Camera identityCamera() {
+    Camera c;
+    setIdentity(c.view);
+    return c;
+}
+
+Mesh meshOf(std::vector<Vec3> points, std::vector<std::array<int, 3>> faces) {
+    Mesh m;
+    allocate(m, static_cast<int32_t>(points.size()), static_cast<int32_t>(faces.size()));
+    for (size_t i = 0; i < points.size(); ++i) {
+        m.vertices[i].x = points[i].x;
+        m.vertices[i].y = points[i].y;
+        m.vertices[i].z = points[i].z;
+    }
+    for (size_t i = 0; i < faces.size(); ++i) {
+        m.faces[i].a = faces[i][0];
+        m.faces[i].b = faces[i][1];
+        m.faces[i].c = faces[i][2];
+    }
+    computeFaceNormals(m);
+    computeVertexNormals(m);
+    return m;
+}
+
+class Setup : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        createZBuffer(gZBuffer, W, H);
+        frame = createBitmap(W, H);
+    }
+    void reset() {
+        clearBitmap(frame);
+        clearZBuffer(gZBuffer);
+    }
+    int written() const {
+        int n = 0;
+        for (int i = 0; i < W * H; ++i) n += frame.pixels[i] != 0;
+        return n;
+    }
+    uint32_t at(int x, int y) const { return frame.pixels[y * W + x]; }
+    void draw(Mesh& m, const Material& mat, FrontRule rule = FrontRule::Default) {
+        drawSceneMesh(frame, m, camera, mat, rule);
+    }
+    Bitmap frame;
+    Camera camera = identityCamera();
+};
+
+TEST_F(Setup, NearRejectionAndOutcodes) {
+    const Material white = materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu));
+    Mesh near = meshOf({{-1, -1, 15.9f}, {1, -1, 15.9f}, {0, 1, 1}}, {{0, 1, 2}});
+    draw(near, white);
+    EXPECT_EQ(written(), 0); // in front of the near plane, but every depth below 16
+    Mesh one = meshOf({{-1, -1, 15.9f}, {1, -1, 15.9f}, {0, 1, 16}}, {{0, 1, 2}});
+    draw(one, white);
+    EXPECT_GT(written(), 0);
+
+    Vertex v;
+    v.cx = 5, v.cy = -5, v.cz = 5; // exactly on two planes: inside
+    computeOutcode(v);
+    EXPECT_EQ(v.outcode, 0u);
+    v.cx = 6, v.cy = -6, v.cz = 0.5f;
+    computeOutcode(v);
+    EXPECT_EQ(v.outcode, OUT_RIGHT | OUT_TOP | OUT_NEAR);
+    v.cx = -6, v.cy = 6, v.cz = 5;
+    computeOutcode(v);
+    EXPECT_EQ(v.outcode, OUT_LEFT | OUT_BOTTOM);
+}
+
+TEST_F(Setup, WindingUnderBothRulesAndTwoSided) {
+    // On screen A(80.5, 60.5), B(239.5, 60.5), C(160, 179.5): cross product positive.
+    Mesh positive = meshOf({{-50, -50, 100}, {50, -50, 100}, {0, 50, 100}}, {{0, 1, 2}});
+    Mesh negative = meshOf({{-50, -50, 100}, {50, -50, 100}, {0, 50, 100}}, {{0, 2, 1}});
+    const Material opaque = materialOf(MAT_TEXTURED, solid(0xFFFFFFFFu));
+    const Material twoSided = materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu));
+    struct Case {
+        Mesh* mesh;
+        const Material* mat;
+        FrontRule rule;
+        bool drawn;
+    } cases[] = {{&positive, &opaque, FrontRule::Default, false},
+                 {&negative, &opaque, FrontRule::Default, true},
+                 {&positive, &opaque, FrontRule::Mirrored, true},
+                 {&negative, &opaque, FrontRule::Mirrored, false},
+                 {&positive, &twoSided, FrontRule::Default, true},
+                 {&negative, &twoSided, FrontRule::Mirrored, true}};
+    for (const Case& c : cases) {
+        reset();
+        draw(*c.mesh, *c.mat, c.rule);
+        EXPECT_EQ(written() > 0, c.drawn) << (c.mesh == &positive) << static_cast<int>(c.rule);
+    }
+}
+
+TEST_F(Setup, ClipsAFaceReachingBehindTheEye) {
+    // B -> C and C -> A cross z = 1 inside the other four planes: a quad, drawn as 2 triangles.
+    Vertex in[3];
+    const float pos[3][3] = {{-50, -50, 100}, {50, -50, 100}, {0, 0, -1}};
+    for (int i = 0; i < 3; ++i) {
+        in[i].cx = pos[i][0], in[i].cy = pos[i][1], in[i].cz = pos[i][2];
+        computeOutcode(in[i]);
+    }
+    Vertex a[20], b[20];
+    int n = clipAgainstPlane(in, 3, a, OUT_NEAR);
+    ASSERT_EQ(n, 4);
+    const float t = 99.0f / 101.0f; // B -> C, from z = 100 to -1, reaching 1
+    const float s = 2.0f / 101.0f;  // C -> A, computed from C towards A
+    EXPECT_EQ(a[0].cx, 50.0f);      // B
+    EXPECT_NEAR(a[1].cx, 50 - 50 * t, 1e-5f);
+    EXPECT_NEAR(a[1].cy, -50 + 50 * t, 1e-5f);
+    EXPECT_NEAR(a[1].cz, 1.0f, 1e-6f);
+    EXPECT_NEAR(a[2].cx, -50 * s, 1e-5f);
+    EXPECT_NEAR(a[2].cz, 1.0f, 1e-6f);
+    EXPECT_EQ(a[3].cx, -50.0f); // A
+    for (uint32_t plane : {OUT_RIGHT, OUT_LEFT, OUT_BOTTOM, OUT_TOP}) {
+        n = clipAgainstPlane(a, n, b, plane);
+        std::copy(b, b + n, a);
+    }
+    EXPECT_EQ(n, 4);
+    EXPECT_EQ(clipAgainstPlane(a, 0, b, OUT_NEAR), 0);
+
+    // Drawn whole: the re-projected quad (239.5, 60.5), (317.4, 2.2), (2.6, 2.2), (80.5, 60.5)
+    // is covered exactly once by the fan (translucent white: one write gives 0x7F).
+    Mesh m = meshOf({{-50, -50, 100}, {50, -50, 100}, {0, 0, -1}}, {{0, 2, 1}});
+    draw(m, materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu)));
+    EXPECT_EQ(at(160, 30), 0x7F7F7F7Fu);
+    EXPECT_EQ(at(300, 5), 0x7F7F7F7Fu);
+    EXPECT_EQ(at(20, 5), 0x7F7F7F7Fu);
+    EXPECT_EQ(at(160, 70), 0u);
+    EXPECT_EQ(at(160, 2), 0u);
+    for (int i = 0; i < W * H; ++i)
+        ASSERT_TRUE(frame.pixels[i] == 0 || frame.pixels[i] == 0x7F7F7F7Fu);
+}
+
+TEST_F(Setup, TexturePairSources) {
+    Mesh m = meshOf({{-50, -50, 100}, {-50, 50, 100}, {50, -50, 100}}, {{0, 1, 2}});
+    for (Face& f : m.faces) {
+        for (UV& c : f.corner) c = {0.25f, 0.5f}; // texel (16, 32) of 64
+        f.nx = 0.6f, f.ny = 0.8f, f.nz = 0;       // face normal: texel (50.6, 56.8)
+    }
+    for (Vertex& v : m.vertices) {
+        v.nx = -0.6f, v.ny = 0.8f, v.nz = 0; // vertex normals: texel (13.4, 56.8)
+        v.uv1 = {0.75f, 0.125f};             // texel (48, 8)
+        v.uv2 = {0.125f, 0.25f};
+    }
+    auto centre = [&](uint32_t flags, Bitmap second = {}) {
+        reset();
+        draw(m, materialOf(flags, coded(), std::move(second)));
+        return at(150, 115);
+    };
+    EXPECT_EQ(centre(MAT_TEXTURED), 0xFF002010u);
+    EXPECT_EQ(centre(MAT_TEXTURED | MAT_UV1_VERTEX), 0xFF000830u);
+    EXPECT_EQ(centre(MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE), 0xFF003832u);
+    EXPECT_EQ(centre(MAT_TEXTURED | MAT_ENV1), 0xFF00380Du);
+    EXPECT_EQ(centre(MAT_TEXTURED | MAT_ENV1 | MAT_UV1_VERTEX), 0xFF00380Du); // env wins
+    // Pair 2 is scaled by the base's width too: a black 64-wide base, a coded 16-wide second,
+    // additive (B + E) >> 1. Second texel (u & 15, v & 15) shows as (2u, 2v) / 2.
+    const Bitmap second =
+        texture(4, [](int u, int v) { return static_cast<uint32_t>((2 * v) << 8 | 2 * u); });
+    auto layered = [&](uint32_t flags) {
+        reset();
+        Material mat = materialOf(flags | MAT_LAYERED | MAT_LAYER_ADD,
+                                  texture(6, [](int, int) { return 0u; }), second);
+        draw(m, mat);
+        return at(150, 115);
+    };
+    EXPECT_EQ(layered(0), static_cast<uint32_t>((32 & 15) << 8 | (16 & 15))); // corners
+    EXPECT_EQ(layered(MAT_UV2_VERTEX), static_cast<uint32_t>((16 & 15) << 8 | (8 & 15)));
+    EXPECT_EQ(layered(MAT_ENV2 | MAT_ENV2_FACE), static_cast<uint32_t>((56 & 15) << 8 | (50 & 15)));
+}
+
+TEST_F(Setup, DispatchOrder) {
+    Mesh m = meshOf({{-50, -50, 100}, {-50, 50, 100}, {50, -50, 100}}, {{0, 1, 2}});
+    const Bitmap b = solid(0x80808080u), e = solid(0x40404040u);
+    auto centre = [&](uint32_t flags) {
+        reset();
+        draw(m, materialOf(flags, b, e));
+        return at(150, 115);
+    };
+    EXPECT_EQ(centre(MAT_LAYERED | MAT_TEXTURED | MAT_WIRE), 0x20202020u); // (B * E) >> 8
+    EXPECT_EQ(centre(MAT_TEXTURED | MAT_WIRE), 0x80808080u);
+    EXPECT_EQ(centre(0), 0u);
+    EXPECT_EQ(centre(MAT_ENV1 | MAT_UNUSED_80), 0u);
+    EXPECT_EQ(written(), 0);
+    centre(MAT_WIRE); // three white outline lines, nothing filled
+    EXPECT_EQ(at(150, 115), 0u);
+    EXPECT_EQ(at(81, 100), 0xFFFFFFFFu); // the edge x = -5 projects to column 80.5 -> 81
+    EXPECT_GT(written(), 300);
+    // Missing or unusable textures draw nothing rather than reading outside them.
+    EXPECT_EQ(centre(MAT_LAYERED), 0x20202020u);
+    reset();
+    draw(m, materialOf(MAT_LAYERED, b, Bitmap{}));
+    draw(m, materialOf(MAT_TEXTURED, Bitmap{}));
+    draw(m, materialOf(MAT_LAYERED | MAT_BUMP, b, e)); // no height map
+    EXPECT_EQ(written(), 0);
+}
+
+TEST_F(Setup, FramesBordersAreNeverWritten) {
+    // Quads far larger than the view, one flat, one reaching behind the eye (the plane
+    // z = 10 - 0.04 y), each two-sided: both cover the whole view.
+    for (float back : {50.0f, -30.0f}) {
+        reset();
+        Mesh m =
+            meshOf({{-1000, -1000, 50}, {1000, -1000, 50}, {1000, 1000, back}, {-1000, 1000, back}},
+                   {{0, 1, 2}, {0, 2, 3}});
+        draw(m, materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu)));
+        for (int x = 0; x < W; ++x) {
+            ASSERT_EQ(at(x, 0), 0u) << x;
+            ASSERT_EQ(at(x, H - 1), 0u) << x;
+        }
+        for (int y = 0; y < H; ++y) {
+            ASSERT_EQ(at(0, y), 0u) << y;
+            ASSERT_EQ(at(W - 1, y), 0u) << y;
+        }
+        EXPECT_NE(at(W - 2, H - 2), 0u);
+        if (back > 0) {
+            EXPECT_NE(at(1, 1), 0u);
+            EXPECT_EQ(written(), (W - 2) * (H - 2));
+        } else {
+            // Clipped points land on the frustum up to float rounding, so the first row and
+            // column may round to just inside: at most one pixel is lost on those sides.
+            EXPECT_GE(written(), (W - 3) * (H - 3));
+        }
+    }
+}
+
+TEST_F(Setup, DrawingWritesPerFrameFieldsAndSurvivesBadInput) {
+    Mesh m = meshOf({{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {3, 3, 3}}, {{0, 1, 2}, {1, 1, 2}});
+    const Material env = materialOf(MAT_TEXTURED | MAT_ENV1, coded());
+    const Camera first = makeCamera(0, 0, -100, 0, 0, 0, 60);
+    const Camera second = makeCamera(50, 0, -100, 0, 0, 0, 60);
+    drawSceneMesh(frame, m, first, env, FrontRule::Default);
+    const float firstCx = m.vertices[1].cx;
+    drawSceneMesh(frame, m, second, env, FrontRule::Default);
+    EXPECT_NE(m.vertices[1].cx, firstCx); // the second camera's values stay
+    EXPECT_EQ(m.vertices[3].cnx, 0.0f);   // unused vertex: no normal, no NaN
+    EXPECT_TRUE(std::isfinite(m.faces[1].cnx));
+
+    // Looking straight down onto the mesh: a finite view and a drawing.
+    Camera down = makeCamera(0, 200, 0, 0, 0, 0, 60);
+    reset();
+    Mesh flat = meshOf({{-50, 0, -50}, {50, 0, -50}, {0, 0, 50}}, {{0, 1, 2}});
+    drawSceneMesh(frame, flat, down, materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu)),
+                  FrontRule::Default);
+    EXPECT_GT(written(), 100);
+
+    // A face naming a missing vertex, and a mesh without vertices: nothing, no crash.
+    reset();
+    Mesh bad = meshOf({{-50, -50, 100}, {-50, 50, 100}, {50, -50, 100}}, {{0, 1, 2}});
+    bad.faces[0].c = 7;
+    draw(bad, materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu)));
+    Mesh empty;
+    empty.faceCount = 3; // counts that disagree with the arrays are clamped
+    draw(empty, materialOf(MAT_TEXTURED, solid(0xFFFFFFFFu)));
+    EXPECT_EQ(written(), 0);
+}
+
+TEST(ProjectTexture, ScreenPositionsAsZeroToOne) {
+    Camera cam;
+    setIdentity(cam.view);
+    Mesh m;
+    allocate(m, 4, 0);
+    m.vertices[0].z = 100;                                         // straight ahead
+    m.vertices[1].x = 50, m.vertices[1].z = 100;                   // right of centre
+    m.vertices[2].x = 10, m.vertices[2].z = -100;                  // behind the eye
+    m.vertices[3].x = 0, m.vertices[3].y = 0, m.vertices[3].z = 0; // on the eye
+    projectTexture(m, 0, cam);
+    EXPECT_NEAR(m.vertices[0].uv1.u, 0.5f, 1e-6f);
+    EXPECT_NEAR(m.vertices[0].uv1.v, 0.5f, 1e-6f);
+    EXPECT_NEAR(m.vertices[1].uv1.u, (0.5f * 159 + 160) * 0.003125f, 1e-6f);
+    EXPECT_EQ(m.vertices[2].uv1.u, 0.4503125f * 0 + (160 - 0.1f * 159) * 0.003125f);
+    EXPECT_GE(m.vertices[3].uv1.u, 0.0f); // clamped, never NaN
+    EXPECT_LE(m.vertices[3].uv1.u, 1.0f);
+    m.vertices[1].x = 500;
+    projectTexture(m, 1, cam);
+    EXPECT_EQ(m.vertices[1].uv2.u, 1.0f);                                    // off screen: clamped
+    EXPECT_NEAR(m.vertices[1].uv1.u, (0.5f * 159 + 160) * 0.003125f, 1e-6f); // slot 0 kept
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,443 @@
+// The 3DS scene reader on hand-built files: geometry and axes, materials and groups, cameras,
+// lights and keyframer tracks, and files that lie or end early.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "formats/tds_scene.h"
+#include "tools/write/tga_writer.h"
+
+namespace tw {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Build {
+    Bytes b;
+    Build& u16(uint32_t v) {
+        b.push_back(v & 255);
+        b.push_back((v >> 8) & 255);
+        return *this;
+    }
+    Build& u32(uint32_t v) { return u16(v & 0xffff).u16(v >> 16); }
+    Build& f32(float f) {
+        uint32_t u;
+        std::memcpy(&u, &f, 4);
+        return u32(u);
+    }
+    Build& xyz(float x, float y, float z) { return f32(x).f32(y).f32(z); }
+    Build& str(const std::string& s) {
+        b.insert(b.end(), s.begin(), s.end());
+        b.push_back(0);
+        return *this;
+    }
+    Build& raw(const Bytes& more) {
+        b.insert(b.end(), more.begin(), more.end());
+        return *this;
+    }
+    operator Bytes() const { return b; }
+};
+
+Bytes chunk(uint16_t id, const Bytes& body) {
+    Build h;
+    h.u16(id).u32(static_cast<uint32_t>(body.size() + 6)).raw(body);
+    return h;
+}
+Bytes cat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+Bytes editor(const Bytes& body) {
+    return chunk(0x3D3D, cat({chunk(0x3D3E, Build().u32(3)), body}));
+}
+Bytes mainChunk(const Bytes& body) {
+    return chunk(0x4D4D, cat({chunk(0x0002, Build().u32(3)), body}));
+}
+
+Bytes material(const std::string& name, const Bytes& maps = {}) {
+    return chunk(0xAFFF, cat({chunk(0xA000, Build().str(name)),
+                              chunk(0xA020, chunk(0x0011, Bytes{10, 20, 30})), maps}));
+}
+Bytes map(uint16_t id, const std::string& file) {
+    return chunk(id, cat({chunk(0x0030, Build().u16(100)), chunk(0xA300, Build().str(file))}));
+}
+
+// A triangle mesh object: vertices, one face per triple, optional groups and mapping.
+Bytes meshObject(const std::string& name, const std::vector<float>& xyz,
+                 const std::vector<int>& faces, const std::vector<std::string>& groups = {},
+                 const std::vector<float>& uv = {}) {
+    Build v;
+    v.u16(static_cast<uint32_t>(xyz.size() / 3));
+    for (float f : xyz) v.f32(f);
+    Build f;
+    f.u16(static_cast<uint32_t>(faces.size() / 3));
+    for (size_t i = 0; i < faces.size(); i += 3)
+        f.u16(faces[i]).u16(faces[i + 1]).u16(faces[i + 2]).u16(7);
+    for (const std::string& g : groups) f.raw(chunk(0x4130, Build().str(g).u16(1).u16(0)));
+    f.raw(chunk(0x4150, Build().u32(1)));
+    Bytes body = cat({chunk(0x4110, v), chunk(0x4120, f)});
+    if (!uv.empty()) {
+        Build m;
+        m.u16(static_cast<uint32_t>(uv.size() / 2));
+        for (float x : uv) m.f32(x);
+        body = cat({body, chunk(0x4140, m)});
+    }
+    return chunk(0x4000, cat({Build().str(name), chunk(0x4100, body)}));
+}
+
+Bytes cameraObject(const std::string& name, float px, float py, float pz, float tx, float ty,
+                   float tz) {
+    Build c;
+    c.xyz(px, py, pz).xyz(tx, ty, tz).f32(0).f32(35);
+    c.raw(chunk(0x4710, Build().f32(1).f32(1000)));
+    return chunk(0x4000, cat({Build().str(name), chunk(0x4700, c)}));
+}
+
+Bytes lightObject(const std::string& name, float x, float y, float z) {
+    Build l;
+    l.xyz(x, y, z)
+        .raw(chunk(0x0010, Build().xyz(0.5f, 0.25f, 1)))
+        .raw(chunk(0x4610, Build().u32(0)));
+    return chunk(0x4000, cat({Build().str(name), chunk(0x4600, l)}));
+}
+
+struct Key {
+    uint32_t frame;
+    uint16_t flags;
+    float x, y, z;
+};
+Bytes positionTrack(const std::vector<Key>& keys) {
+    Build t;
+    t.u16(0).u32(0).u32(0).u32(static_cast<uint32_t>(keys.size()));
+    for (const Key& k : keys) {
+        t.u32(k.frame).u16(k.flags);
+        for (uint16_t bit = 1; bit <= 0x10; bit <<= 1)
+            if (k.flags & bit) t.f32(99.0f);
+        t.xyz(k.x, k.y, k.z);
+    }
+    return chunk(0xB020, t);
+}
+Bytes node(uint16_t id, const std::string& name, const Bytes& tracks) {
+    return chunk(id, cat({chunk(0xB030, Build().u16(1)),
+                          chunk(0xB010, Build().str(name).u16(0).u16(0).u16(0xffff)), tracks}));
+}
+Bytes keyframer(const Bytes& nodes) {
+    return chunk(0xB000, cat({chunk(0xB00A, Build().u16(5).str("MAXSCENE").u32(100)),
+                              chunk(0xB008, Build().u32(0).u32(100)), nodes}));
+}
+
+std::string tempFile(const std::string& name, const Bytes& bytes) {
+    std::string path = ::testing::TempDir() + "tds_scene_" + name;
+    EXPECT_TRUE(writeFile(path, bytes));
+    return path;
+}
+
+bool readBytes(const std::string& name, const Bytes& bytes, Scene3ds& s) {
+    return read3dsScene(tempFile(name, bytes), s);
+}
+
+TEST(TdsScene, GeometryAxesAndMapping) {
+    Bytes file = mainChunk(editor(cat({
+        meshObject("Box", {1, 2, 3, 4, 5, 6, -1, 0, 8}, {0, 1, 2, 2, 1, 0}, {},
+                   {0.25f, 0.75f, 1, 0}),
+    })));
+    Scene3ds s;
+    ASSERT_TRUE(readBytes("geometry", file, s));
+    ASSERT_EQ(s.objectCount, 1);
+    const Object3ds& o = s.objects[0];
+    EXPECT_EQ(o.name, "Box");
+    EXPECT_EQ(o.vertexCount, 3);
+    ASSERT_EQ(o.positions.size(), 9u);
+    // (x, y, z) is kept as (x, z, -y).
+    EXPECT_FLOAT_EQ(o.positions[0], 1);
+    EXPECT_FLOAT_EQ(o.positions[1], 3);
+    EXPECT_FLOAT_EQ(o.positions[2], -2);
+    EXPECT_FLOAT_EQ(o.positions[6], -1);
+    EXPECT_FLOAT_EQ(o.positions[7], 8);
+    EXPECT_FLOAT_EQ(o.positions[8], 0);
+    EXPECT_EQ(o.faceCount, 2);
+    EXPECT_EQ(o.faces, (std::vector<int32_t>{0, 1, 2, 2, 1, 0}));
+    EXPECT_EQ(o.mappingCount, 2);
+    EXPECT_EQ(o.mapping, (std::vector<float>{0.25f, 0.75f, 1, 0}));
+    EXPECT_EQ(o.materialIndex, 0); // no group and no materials
+    EXPECT_EQ(o.textured, 0);
+}
+
+TEST(TdsScene, SeveralMeshesInOneNamedObjectShareTheName) {
+    Bytes mesh = chunk(0x4100, chunk(0x4110, Build().u16(1).xyz(1, 1, 1)));
+    Bytes file = mainChunk(editor(chunk(0x4000, cat({Build().str("Twin"), mesh, mesh}))));
+    Scene3ds s;
+    ASSERT_TRUE(readBytes("twin", file, s));
+    ASSERT_EQ(s.objectCount, 2);
+    EXPECT_EQ(s.objects[0].name, "Twin");
+    EXPECT_EQ(s.objects[1].name, "Twin");
+}
+
+TEST(TdsScene, MaterialGroupsAndMaps) {
+    Bytes mats = cat({
+        material("Plain"),
+        material("Tex", map(0xA200, "wood.tga")),
+        material("Shiny", map(0xA220, "env.tga")),
+        material("Spec", map(0xA204, "spec.tga")),
+        material("All", cat({map(0xA200, "a.tga"), map(0xA220, "b.tga"), map(0xA230, "c.tga")})),
+    });
+    std::vector<float> tri = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    Bytes objs = cat({
+        meshObject("last", tri, {0, 1, 2}, {"Plain", "Tex"}),
+        meshObject("unknown", tri, {0, 1, 2}, {"Nope"}),
+        meshObject("case", tri, {0, 1, 2}, {"shiny"}),
+        meshObject("none", tri, {0, 1, 2}),
+        meshObject("found", tri, {0, 1, 2}, {"Shiny"}),
+        meshObject("plain", tri, {0, 1, 2}, {"Plain"}),
+        meshObject("afterbad", tri, {0, 1, 2}, {"Tex", "Nope"}),
+    });
+    Scene3ds s;
+    ASSERT_TRUE(readBytes("materials", mainChunk(editor(cat({mats, objs}))), s));
+    ASSERT_EQ(s.materialCount, 5);
+    EXPECT_EQ(s.materials[0].name, "Plain");
+    EXPECT_EQ(s.materials[0].maps, 0u);
+    EXPECT_EQ(s.materials[1].maps, MAP_TEXTURE);
+    EXPECT_EQ(s.materials[1].textureMap, "wood.tga");
+    EXPECT_EQ(s.materials[2].maps, MAP_REFLECTION);
+    EXPECT_EQ(s.materials[2].reflectionMap, "env.tga");
+    EXPECT_EQ(s.materials[2].textureMap, "");
+    EXPECT_EQ(s.materials[3].maps, 0u); // specular maps are skipped whole
+    EXPECT_EQ(s.materials[3].textureMap, "");
+    EXPECT_EQ(s.materials[4].maps, MAP_TEXTURE | MAP_REFLECTION | MAP_BUMP);
+    EXPECT_EQ(s.materials[4].textureMap, "a.tga");
+    EXPECT_EQ(s.materials[4].reflectionMap, "b.tga");
+    EXPECT_EQ(s.materials[4].bumpMap, "c.tga");
+    EXPECT_EQ(s.materials[4].currentMap, 0xA230);
+
+    ASSERT_EQ(s.objectCount, 7);
+    EXPECT_EQ(s.objects[0].materialIndex, 1); // the last group wins
+    EXPECT_EQ(s.objects[0].textured, 1);
+    EXPECT_EQ(s.objects[1].materialIndex, -1);
+    EXPECT_EQ(s.objects[2].materialIndex, -1); // names compare with case
+    EXPECT_EQ(s.objects[3].materialIndex, 0);
+    EXPECT_EQ(s.objects[4].materialIndex, 2);
+    EXPECT_EQ(s.objects[4].textured, 1);
+    EXPECT_EQ(s.objects[5].materialIndex, 0);
+    EXPECT_EQ(s.objects[5].textured, 0);
+    EXPECT_EQ(s.objects[6].materialIndex, -1);
+    EXPECT_EQ(s.objects[6].textured, 1); // set by the first group, never cleared
+    // The face list's groups do not hide the chunks after it.
+    EXPECT_EQ(s.objects[6].faceCount, 1);
+}
+
+TEST(TdsScene, GroupBeforeAnyMaterialKeepsTheIndex) {
+    Bytes file = mainChunk(editor(cat({
+        meshObject("early", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}, {"Later"}),
+        material("Later"),
+    })));
+    Scene3ds s;
+    ASSERT_TRUE(readBytes("early", file, s));
+    EXPECT_EQ(s.objects[0].materialIndex, 0);
+}
+
+TEST(TdsScene, CamerasLightsAndTracks) {
+    Bytes scene = editor(cat({
+        lightObject("Lamp", 1, 2, 3),
+        cameraObject("Cam", 0, -100, 20, 0, 0, 0),
+        cameraObject("Other", 5, 6, 7, 8, 9, 10),
+    }));
+    Bytes kf = keyframer(cat({
+        node(0xB002, "Cam", positionTrack({{0, 0, 1, 1, 1}})), // object node: skipped
+        node(0xB003, "Cam",
+             cat({positionTrack({{0, 0x0, 1, 2, 3},
+                                 {15, 0x5, 4, 5, 6},
+                                 {30, 0x1f, 7, 8, 9},
+                                 {60, 0x10, 10, 11, 12}}),
+                  chunk(0xB021,
+                        Build().u16(0).u32(0).u32(0).u32(1).u32(0).u16(0).f32(0).xyz(0, 0, 1))})),
+        node(0xB004, "Cam", positionTrack({{0, 0, -1, -2, -3}})),
+        node(0xB005, "Lamp", positionTrack({{3, 0, 0, 0, 0}, {6, 0, 1, 1, 1}})),
+        node(0xB003, "Ghost", positionTrack({{0, 0, 0, 0, 0}})),
+        node(0xB004, "Other", {}),
+    }));
+    Scene3ds s;
+    ASSERT_TRUE(readBytes("cameras", mainChunk(cat({scene, kf})), s));
+    ASSERT_EQ(s.lightCount, 1);
+    EXPECT_EQ(s.lights[0].name, "Lamp");
+    EXPECT_EQ(s.lights[0].kind, 1);
+    EXPECT_FLOAT_EQ(s.lights[0].position[1], 3);
+    EXPECT_FLOAT_EQ(s.lights[0].position[2], -2);
+    EXPECT_FLOAT_EQ(s.lights[0].colour[1], 0.25f);
+
+    ASSERT_EQ(s.cameraCount, 2);
+    const Camera3ds& cam = s.cameras[0];
+    EXPECT_EQ(cam.name, "Cam");
+    EXPECT_EQ(cam.kind, 17);
+    EXPECT_FLOAT_EQ(cam.position[0], 0);
+    EXPECT_FLOAT_EQ(cam.position[1], 20);
+    EXPECT_FLOAT_EQ(cam.position[2], 100);
+    EXPECT_FLOAT_EQ(cam.target[2], 0);
+    EXPECT_FLOAT_EQ(s.cameras[1].target[1], 10);
+    EXPECT_FLOAT_EQ(s.cameras[1].target[2], -9);
+
+    // The object node takes no entry; camera, target, light, ghost camera, second target do.
+    ASSERT_EQ(s.trackCount, 5);
+    const Track3ds& pos = s.tracks[0];
+    EXPECT_EQ(pos.kind, TRACK_CAMERA);
+    EXPECT_EQ(pos.owner, 0);
+    ASSERT_EQ(pos.keyCount, 4u);
+    EXPECT_FLOAT_EQ(pos.times[0], 0.0f);
+    EXPECT_FLOAT_EQ(pos.times[1], 0.5f);
+    EXPECT_FLOAT_EQ(pos.times[2], 1.0f);
+    EXPECT_FLOAT_EQ(pos.times[3], 2.0f);
+    // Extra values of the spline flags (0x5: two, 0x1f: five, 0x10: one) are all consumed.
+    EXPECT_FLOAT_EQ(pos.x[1], 4);
+    EXPECT_FLOAT_EQ(pos.y[1], 6);
+    EXPECT_FLOAT_EQ(pos.z[1], -5);
+    EXPECT_FLOAT_EQ(pos.x[2], 7);
+    EXPECT_FLOAT_EQ(pos.y[2], 9);
+    EXPECT_FLOAT_EQ(pos.z[2], -8);
+    EXPECT_FLOAT_EQ(pos.x[3], 10);
+    EXPECT_FLOAT_EQ(pos.z[3], -11);
+
+    EXPECT_EQ(s.tracks[1].kind, TRACK_TARGET);
+    EXPECT_EQ(s.tracks[1].owner, 0); // target node carries its camera's name
+    EXPECT_FLOAT_EQ(s.tracks[1].z[0], 2);
+    EXPECT_EQ(s.tracks[2].kind, TRACK_LIGHT);
+    EXPECT_EQ(s.tracks[2].owner, 0);
+    EXPECT_FLOAT_EQ(s.tracks[2].times[1], 0.2f);
+    EXPECT_EQ(s.tracks[3].owner, -1); // names nothing
+    EXPECT_EQ(s.tracks[4].owner, 1);
+    EXPECT_EQ(s.tracks[4].keyCount, 0u);
+}
+
+TEST(TdsScene, SeventeenthNodeIsIgnored) {
+    Bytes nodes;
+    for (int i = 0; i < 17; ++i)
+        nodes = cat(
+            {nodes, node(0xB003, "Cam", positionTrack({{static_cast<uint32_t>(i), 0, 0, 0, 0}}))});
+    Bytes file = mainChunk(cat({editor(cameraObject("Cam", 0, 0, 0, 1, 1, 1)), keyframer(nodes)}));
+    Scene3ds s;
+    ASSERT_TRUE(readBytes("seventeen", file, s));
+    EXPECT_EQ(s.trackCount, kMaxTracks3ds);
+    // Entry 15 keeps the sixteenth node's key, not the seventeenth's.
+    EXPECT_FLOAT_EQ(s.tracks[15].times[0], 15 * kSecondsPerFrame);
+}
+
+TEST(TdsScene, BadMagicMissingFileAndEmptyMain) {
+    Scene3ds s;
+    s.objectCount = 7;
+    s.cameraCount = 3;
+    EXPECT_FALSE(readBytes("magic", chunk(0x4D4C, editor({})), s));
+    EXPECT_EQ(s.objectCount, 7);
+    EXPECT_EQ(s.cameraCount, 3);
+    EXPECT_FALSE(read3dsScene(::testing::TempDir() + "no/such/file.3ds", s));
+    EXPECT_FALSE(readBytes("short", Bytes{0x4D, 0x4D, 6}, s));
+    EXPECT_TRUE(readBytes("empty", chunk(0x4D4D, {}), s));
+    EXPECT_EQ(s.objectCount, 0);
+    EXPECT_EQ(s.cameraCount, 0);
+}
+
+Bytes richFile() {
+    return mainChunk(cat({
+        editor(
+            cat({material("M", map(0xA200, "m.tga")),
+                 meshObject("A", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}, {"M"}, {0, 0, 1, 0, 0, 1}),
+                 cameraObject("Cam", 1, 2, 3, 4, 5, 6),
+                 meshObject("B", {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 1}, {0, 1, 2, 1, 2, 3})})),
+        keyframer(node(0xB003, "Cam", positionTrack({{0, 0, 1, 2, 3}, {30, 0x3, 4, 5, 6}}))),
+    }));
+}
+
+TEST(TdsScene, TruncatedFilesKeepWhatWasRead) {
+    Bytes full = richFile();
+    Scene3ds whole;
+    ASSERT_TRUE(readBytes("whole", full, whole));
+    ASSERT_EQ(whole.objectCount, 2);
+    ASSERT_EQ(whole.trackCount, 1);
+    ASSERT_EQ(whole.tracks[0].keyCount, 2u);
+    // Every prefix reads without fault, never more than the whole file gives, and every
+    // array matches its count.
+    for (size_t cut = 6; cut < full.size(); ++cut) {
+        Bytes part(full.begin(), full.begin() + static_cast<long>(cut));
+        Scene3ds s;
+        ASSERT_TRUE(readBytes("cut", part, s)) << cut;
+        ASSERT_LE(s.objectCount, 2) << cut;
+        for (const Object3ds& o : s.objects) {
+            EXPECT_EQ(o.positions.size(), static_cast<size_t>(o.vertexCount) * 3) << cut;
+            EXPECT_EQ(o.faces.size(), static_cast<size_t>(o.faceCount) * 3) << cut;
+            EXPECT_EQ(o.mapping.size(), static_cast<size_t>(o.mappingCount) * 2) << cut;
+        }
+        for (int t = 0; t < s.trackCount; ++t)
+            EXPECT_EQ(s.tracks[t].times.size(), s.tracks[t].keyCount);
+    }
+    // A cut inside the keyframer keeps the whole editor part.
+    Bytes part(full.begin(), full.end() - 10);
+    Scene3ds s;
+    ASSERT_TRUE(readBytes("cutkf", part, s));
+    EXPECT_EQ(s.objectCount, 2);
+    EXPECT_EQ(s.objects[1].faceCount, 2);
+    EXPECT_EQ(s.cameraCount, 1);
+    EXPECT_EQ(s.trackCount, 1);
+    EXPECT_EQ(s.tracks[0].keyCount, 1u);
+}
+
+TEST(TdsScene, LyingLengthsAndCountsStopTheWalk) {
+    // A vertex list claiming 1000 points holds 2: the two are kept, the walk stops.
+    Bytes verts = chunk(0x4110, Build().u16(1000).xyz(1, 2, 3).xyz(4, 5, 6));
+    Bytes lying =
+        mainChunk(editor(cat({chunk(0x4000, cat({Build().str("L"), chunk(0x4100, verts)})),
+                              cameraObject("After", 0, 0, 0, 1, 1, 1)})));
+    Scene3ds s;
+    ASSERT_TRUE(readBytes("lyingcount", lying, s));
+    ASSERT_EQ(s.objectCount, 1);
+    EXPECT_EQ(s.objects[0].vertexCount, 2);
+    EXPECT_EQ(s.cameraCount, 0);
+
+    // A sub-chunk whose length runs past its parent: nothing after it is read.
+    Bytes good = meshObject("Good", {0, 0, 0}, {});
+    Bytes bad = chunk(0x4000, Build().str("Bad"));
+    bad[2] = 0xff; // length far past the editor chunk
+    bad[3] = 0xff;
+    Scene3ds t;
+    ASSERT_TRUE(readBytes("lyingchunk", mainChunk(editor(cat({good, bad, good}))), t));
+    EXPECT_EQ(t.objectCount, 1);
+
+    // Zero-length and too-short chunks cannot make the walk spin.
+    Bytes zero = {0x00, 0x40, 0, 0, 0, 0};
+    Scene3ds u;
+    ASSERT_TRUE(readBytes("zero", mainChunk(editor(cat({good, zero, good}))), u));
+    EXPECT_EQ(u.objectCount, 1);
+
+    // A key count of four billion in a small track allocates nothing large and keeps no key.
+    Bytes huge =
+        chunk(0xB020, Build().u16(0).u32(0).u32(0).u32(0xffffffffu).u32(0).u16(0).xyz(1, 2, 3));
+    Scene3ds v;
+    ASSERT_TRUE(readBytes("hugekeys", mainChunk(keyframer(node(0xB003, "C", huge))), v));
+    EXPECT_EQ(v.trackCount, 1);
+    EXPECT_EQ(v.tracks[0].keyCount, 1u);
+}
+
+TEST(TdsScene, LongNamesAreBoundedToTheirRecords) {
+    std::string longName(600, 'n');
+    Bytes file = mainChunk(editor(cat({material(longName, map(0xA200, std::string(400, 'f'))),
+                                       meshObject(longName, {0, 0, 0}, {}, {longName}),
+                                       cameraObject(longName, 0, 0, 0, 1, 1, 1)})));
+    Scene3ds s;
+    ASSERT_TRUE(readBytes("long", file, s));
+    EXPECT_EQ(s.materials[0].name.size(), kMaterialNameMax);
+    EXPECT_EQ(s.materials[0].textureMap.size(), kMaterialNameMax);
+    EXPECT_EQ(s.objects[0].name.size(), kObjectNameMax);
+    EXPECT_EQ(s.objects[0].materialIndex, 0); // the cut names still match
+    EXPECT_EQ(s.cameras[0].name.size(), kNodeNameMax);
+    // A name with no NUL before its chunk ends takes the chunk, and the walk goes on.
+    Bytes unterminated = chunk(0x4000, Bytes(20, 'x'));
+    Scene3ds t;
+    ASSERT_TRUE(
+        readBytes("unterminated",
+                  mainChunk(editor(cat({unterminated, cameraObject("C", 0, 0, 0, 1, 1, 1)}))), t));
+    EXPECT_EQ(t.cameraCount, 1);
+}
+
+} // namespace
+} // namespace tw
