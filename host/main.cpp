@@ -7,9 +7,14 @@
 #include <string>
 
 #include "base/paths.h"
+#include "host/capture_ffmpeg.h"
+#include "host/demo.h"
+#include "host/demo_clock.h"
+#include "host/display_sdl.h"
 #include "host/offline.h"
 #include "host/options.h"
 #include "host/png_sink.h"
+#include "scenes/registry.h"
 
 namespace fs = std::filesystem;
 
@@ -65,6 +70,70 @@ int runFrames(const tw::Options& o) {
     return 0;
 }
 
+// The live presentation: the display opens first (nothing is loaded when it cannot), the
+// clock is real time, and the loop runs until the timeline ends or the user quits.
+int runLive(const tw::Options& o) {
+    tw::Demo demo;
+    tw::demoCreateFramebuffer(demo);
+    tw::SdlDisplay display;
+    tw::DisplayOptions d;
+    d.windowed = o.windowed;
+    d.scale = o.scale;
+    d.vsync = o.vsync;
+    if (!tw::openDisplay(display, "tarnwick", demo.framebuffer.width, demo.framebuffer.height,
+                         d)) {
+        std::fprintf(stderr,
+                     "tarnwick: cannot open the display (%s); without a screen, render a video "
+                     "with --capture FILE.mp4 or frames with --frames DIR\n",
+                     display.error.c_str());
+        return 1;
+    }
+    tw::SilentMusic music;
+    tw::DemoClock clock;
+    tw::demoStartup(demo, music, clock, tw::dataPath("data/vekt51.xm"));
+    while (tw::demoFrame(demo, display, clock, music) == tw::FrameResult::Continue) {
+    }
+    music.free();
+    tw::closeDisplay(display);
+    return 0;
+}
+
+int runCapture(const tw::Options& o) {
+    tw::CaptureOptions c;
+    c.path = o.capturePath;
+    c.fps = o.fps;
+    c.scale = o.scale;
+    std::string bad = tw::checkCaptureOptions(c);
+    if (!bad.empty()) {
+        std::fprintf(stderr, "tarnwick: %s\n", bad.c_str());
+        return 2;
+    }
+    tw::CaptureSink sink;
+    if (!tw::openCapture(sink, c, false)) {
+        std::fprintf(stderr, "tarnwick: %s\n", sink.failure.c_str());
+        return 1;
+    }
+    tw::SilentMusic music;
+    tw::OfflineRange range;
+    range.fps = o.fps;
+    range.from = o.from;
+    range.to = o.to;
+    range.progress = true;
+    tw::OfflineResult r = tw::runOffline(range, sink, music, tw::dataPath("data/vekt51.xm"));
+    if (r.sinkFailed) {
+        tw::abandonCapture(sink);
+        std::fprintf(stderr, "tarnwick: %s\n", r.error.c_str());
+        return 1;
+    }
+    if (!tw::finishCapture(sink, "")) {
+        std::fprintf(stderr, "tarnwick: %s\n", sink.failure.c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "tarnwick: wrote %lld frames to %s\n",
+                 static_cast<long long>(r.framesWritten), c.path.c_str());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -89,7 +158,6 @@ int main(int argc, char** argv) {
     }
     tw::setDataRoot(root);
     if (o.mode == tw::RunMode::Frames) return runFrames(o);
-    std::fprintf(stderr, "tarnwick: the live display is not built yet; "
-                         "render offline with --frames DIR\n");
-    return 1;
+    if (o.mode == tw::RunMode::Capture) return runCapture(o);
+    return runLive(o);
 }
