@@ -7,10 +7,11 @@
 #include <string>
 
 #include "base/paths.h"
-#include "host/capture_ffmpeg.h"
+#include "host/capture_run.h"
 #include "host/demo.h"
 #include "host/demo_clock.h"
 #include "host/display_sdl.h"
+#include "host/music_xmp.h"
 #include "host/offline.h"
 #include "host/options.h"
 #include "host/png_sink.h"
@@ -54,7 +55,7 @@ int runFrames(const tw::Options& o) {
         return 1;
     }
     tw::PngFrameSink sink(o.framesDir);
-    tw::SilentMusic music;
+    tw::OfflineMusic music;
     tw::OfflineRange range;
     range.fps = o.fps;
     range.from = o.from;
@@ -88,49 +89,13 @@ int runLive(const tw::Options& o) {
                      display.error.c_str());
         return 1;
     }
-    tw::SilentMusic music;
+    tw::XmpMusic music;
     tw::DemoClock clock;
     tw::demoStartup(demo, music, clock, tw::dataPath("data/vekt51.xm"));
     while (tw::demoFrame(demo, display, clock, music) == tw::FrameResult::Continue) {
     }
     music.free();
     tw::closeDisplay(display);
-    return 0;
-}
-
-int runCapture(const tw::Options& o) {
-    tw::CaptureOptions c;
-    c.path = o.capturePath;
-    c.fps = o.fps;
-    c.scale = o.scale;
-    std::string bad = tw::checkCaptureOptions(c);
-    if (!bad.empty()) {
-        std::fprintf(stderr, "tarnwick: %s\n", bad.c_str());
-        return 2;
-    }
-    tw::CaptureSink sink;
-    if (!tw::openCapture(sink, c, false)) {
-        std::fprintf(stderr, "tarnwick: %s\n", sink.failure.c_str());
-        return 1;
-    }
-    tw::SilentMusic music;
-    tw::OfflineRange range;
-    range.fps = o.fps;
-    range.from = o.from;
-    range.to = o.to;
-    range.progress = true;
-    tw::OfflineResult r = tw::runOffline(range, sink, music, tw::dataPath("data/vekt51.xm"));
-    if (r.sinkFailed) {
-        tw::abandonCapture(sink);
-        std::fprintf(stderr, "tarnwick: %s\n", r.error.c_str());
-        return 1;
-    }
-    if (!tw::finishCapture(sink, "")) {
-        std::fprintf(stderr, "tarnwick: %s\n", sink.failure.c_str());
-        return 1;
-    }
-    std::fprintf(stderr, "tarnwick: wrote %lld frames to %s\n",
-                 static_cast<long long>(r.framesWritten), c.path.c_str());
     return 0;
 }
 
@@ -158,6 +123,7 @@ int main(int argc, char** argv) {
     }
     tw::setDataRoot(root);
     if (o.mode == tw::RunMode::Frames) return runFrames(o);
-    if (o.mode == tw::RunMode::Capture) return runCapture(o);
+    if (o.mode == tw::RunMode::ListSyncs) return tw::listSyncs(tw::dataPath("data/vekt51.xm"));
+    if (o.mode == tw::RunMode::Capture) return tw::runCapture(o);
     return runLive(o);
 }

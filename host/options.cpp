@@ -48,6 +48,7 @@ std::string helpText() {
            "  --scale N       --window: window size 320x240 times N (default 3);\n"
            "                  --capture: video size times N, even (default 4: 1280x960)\n"
            "  --no-vsync      do not wait for the screen's refresh when showing a frame\n"
+           "  --list-syncs    print the music's sync commands (time, value, position) and exit\n"
            "  --help          show this text\n"
            "  --version       show the version\n";
 }
@@ -66,6 +67,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             o.mode = RunMode::Help;
         } else if (!std::strcmp(a, "--version")) {
             o.mode = RunMode::Version;
+        } else if (!std::strcmp(a, "--list-syncs")) {
+            o.mode = RunMode::ListSyncs;
         } else if (!std::strcmp(a, "--data")) {
             const char* v = value(a);
             if (!v) return false;

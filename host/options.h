@@ -5,7 +5,7 @@
 
 namespace tw {
 
-enum class RunMode { Play, Frames, Capture, Help, Version };
+enum class RunMode { Play, Frames, Capture, Help, Version, ListSyncs };
 
 struct Options {
     RunMode mode = RunMode::Play;

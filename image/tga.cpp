@@ -3,6 +3,8 @@
 #include "image/tga.h"
 
 #include <bit>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -21,11 +23,11 @@ constexpr size_t kHeaderSize = 18;
 const char* const kBadFile = "\n ERROR! Fuckedup tgafile! \n";
 
 bool readWholeFile(std::FILE* f, std::vector<uint8_t>& out) {
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        out.insert(out.end(), chunk, chunk + got);
-    return !std::ferror(f);
+    if (std::fseek(f, 0, SEEK_END) != 0) return false;
+    const long size = std::ftell(f);
+    if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0) return false;
+    out.resize(static_cast<size_t>(size));
+    return std::fread(out.data(), 1, out.size(), f) == out.size();
 }
 
 // Row shift and column mask for texture lookups; widths outside the table get 8/255.
@@ -62,6 +64,11 @@ bool readTga(Bitmap& bitmap, const std::string& path) {
     const uint32_t height = readU16(file.data() + 14);
     const uint32_t depth = file[16];
     if (width == 0 || height == 0 || depth != 32) {
+        reportOut(kBadFile);
+        return false;
+    }
+    // Pixel counts are 32-bit signed everywhere downstream.
+    if (static_cast<uint64_t>(width) * height > static_cast<uint64_t>(INT32_MAX)) {
         reportOut(kBadFile);
         return false;
     }

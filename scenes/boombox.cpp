@@ -1,11 +1,75 @@
 // Boombox: a flight down the ray-cast tunnel that a value-6 sync freezes.
 #include "scenes/boombox.h"
 
+#include <cmath>
+
+#include "base/paths.h"
+#include "base/random.h"
+#include "host/sync.h"
+#include "image/ops.h"
+#include "image/tga.h"
+#include "scenes/standin.h"
+
 namespace tw {
 
-void setupBoombox(BoomboxScene&) {}
+namespace {
 
-// Not built yet: the slot draws nothing.
-void runBoombox(BoomboxScene&, Bitmap&, float) {}
+constexpr float kBeatLength = 50.0f; // centiseconds a beat lasts
+constexpr float kKick = 24.0f;       // units of lift and degrees of roll at a beat
+constexpr double kBlurWaveV = 0.0479951388306088;
+constexpr double kBlurWaveH = 0.06282999992370605;
+
+void loadPicture(Bitmap& picture, const char* relative, uint32_t standIn) {
+    const std::string path = dataPath(relative);
+    readTga(picture, path);
+    ensurePicture(picture, 320, 240, standIn, path);
+}
+
+} // namespace
+
+void setupBoombox(BoomboxScene& scene) {
+    createTunnel(scene.tunnel, 320, 240);
+    scene.scratch = createBitmap(320, 240);
+    // The tunnel itself draws plain stand-ins for textures that are not 256x256.
+    readTga(scene.wall, dataPath("data/wall3.tga"));
+    readTga(scene.bump, dataPath("data/wall3_b.tga"));
+    readTga(scene.environment, dataPath("data/jallaenv2.tga"));
+    // Neutral for their operations: multiplying by white, adding black.
+    loadPicture(scene.multiplyPicture, "data/boombox.tga", 0xFFFFFFFFu);
+    loadPicture(scene.addPicture, "data/skinner.tga", 0x00000000u);
+}
+
+void runBoombox(BoomboxScene& scene, Bitmap& framebuffer, float t) {
+    if (latchSync(SYNC_BEAT)) scene.beatHitTime = t;
+    if (latchSync(SYNC_HOLD)) scene.hold = 1;
+    scene.kickLevel = scene.beatHitTime + kBeatLength > t
+                          ? (scene.beatHitTime + kBeatLength - t) * 0.02f * kKick
+                          : 0.0f;
+
+    clearBitmap(framebuffer);
+    if (!scene.hold)
+        setView(scene.tunnel, 0.0f, scene.kickLevel, 4.0f * t, 0.2f * t, 0.3f * t,
+                0.1f * t + scene.kickLevel);
+    else
+        setView(scene.tunnel, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.2f * t);
+    renderTunnel(scene.tunnel, framebuffer, scene.wall, scene.bump, scene.environment);
+
+    if (scene.kickLevel > 0.0f) {
+        boxBlurV(scene.scratch, framebuffer, static_cast<uint32_t>(scene.kickLevel));
+        boxBlurH(framebuffer, scene.scratch, 0);
+    } else if (demoRand() % 10 >= 6) {
+        const double td = t;
+        const auto rv = static_cast<uint32_t>((std::sin(td * kBlurWaveV) + 1.0) * 12.0);
+        const auto rh = static_cast<uint32_t>((std::sin(td * kBlurWaveH) + 1.0) * 12.0);
+        boxBlurV(scene.scratch, framebuffer, rv);
+        boxBlurH(framebuffer, scene.scratch, rh);
+    }
+
+    brighten(framebuffer, 255);
+    smooth4(framebuffer);
+    addNoise(framebuffer, 32);
+    multiplyInto(scene.multiplyPicture, framebuffer);
+    addInto(scene.addPicture, framebuffer);
+}
 
 } // namespace tw

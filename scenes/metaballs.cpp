@@ -1,11 +1,121 @@
 // Metaballs: three swimming balls polygonised every frame before a turning backdrop.
 #include "scenes/metaballs.h"
 
+#include <cmath>
+
+#include "base/paths.h"
+#include "base/random.h"
+#include "formats/tds_mesh.h"
+#include "host/sync.h"
+#include "image/ops.h"
+#include "image/tga.h"
+#include "render/draw.h"
+#include "scenes/standin.h"
+
 namespace tw {
 
-void setupMetaballs(MetaballScene&) {}
+namespace {
 
-// Not built yet: the slot draws nothing.
-void runMetaballs(MetaballScene&, Bitmap&, float) {}
+constexpr float kBeatLength = 50.0f; // centiseconds a beat or blur hit lasts
+constexpr float kKickDegrees = 24.0f;
+constexpr float kSyncBlurRadius = 32.0f;
+
+// Degrees-per-centisecond factors of the three swim axes (pi/1800, 2pi/1800, 3pi/1800).
+constexpr double kSwimX = 0.0017452777756585018;
+constexpr double kSwimY = 0.0034905555513170036;
+constexpr double kSwimZ = 0.0052358333269755045;
+constexpr double kBlurWaveV = 0.0479951388306088;
+constexpr double kBlurWaveH = 0.06282999992370605;
+
+// A level that starts at `peak` when the hit lands and falls linearly to 0 over a beat.
+float decay(float hitTime, float t, float peak) {
+    return hitTime + kBeatLength > t ? (hitTime + kBeatLength - t) * 0.02f * peak : 0.0f;
+}
+
+} // namespace
+
+void setupMetaballs(MetaballScene& scene) {
+    scene.scratch = createBitmap(320, 240);
+
+    const std::string tintPath = dataPath("data/hot.tga");
+    readTga(scene.tint, tintPath);
+    // A missing tint multiplies by white: the frame stays as drawn.
+    ensurePicture(scene.tint, 320, 240, 0xFFFFFFFFu, tintPath);
+
+    createIsosurface(scene.blob);
+    initialiseIsosurface(scene.blob, 0.1f, 18, 10);
+    for (int i = 0; i < scene.ballCount; ++i) {
+        addMetaball(scene.blob, static_cast<float>(scene.ballRadius));
+        setCentre(scene.blob, i, 0.0f, 0.0f, 0.0f);
+    }
+
+    scene.camera = makeCamera();
+
+    const std::string skyTexture = dataPath("data/s08_back32.tga");
+    setFlags(scene.blobMaterial, MAT_TEXTURED | MAT_ENV1);
+    loadTexture(scene.blobMaterial, SLOT_BASE, skyTexture);
+    ensureTexture(scene.blobMaterial.base, 0xFF808080u, skyTexture);
+
+    load3ds(scene.backdrop, dataPath("data/skygeo.3ds"));
+    computeFaceNormals(scene.backdrop);
+    computeVertexNormals(scene.backdrop);
+
+    setFlags(scene.backdropMaterial, MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE);
+    loadTexture(scene.backdropMaterial, SLOT_BASE, skyTexture);
+    ensureTexture(scene.backdropMaterial.base, 0xFF808080u, skyTexture);
+}
+
+void runMetaballs(MetaballScene& scene, Bitmap& framebuffer, float t) {
+    if (latchSync(SYNC_BEAT)) scene.beatHitTime = t;
+    if (latchSync(SYNC_ACCENT)) scene.blurHitTime = t;
+    scene.kickLevel = decay(scene.beatHitTime, t, kKickDegrees);
+
+    clearBitmap(framebuffer);
+    lookAt(scene.camera, 0.0f, 0.0f, -400.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+
+    // The balls share one path, each a fixed phase behind the one before.
+    for (int i = 0; i < scene.ballCount; ++i) {
+        const double phase =
+            static_cast<double>(scene.ballPhaseStep * static_cast<float>(i) + 4.0f * t);
+        const double a = scene.swimAmplitude;
+        setCentre(scene.blob, i, static_cast<float>(a * std::sin(phase * kSwimX)),
+                  static_cast<float>(a * std::sin(phase * kSwimY)),
+                  static_cast<float>(a * std::sin(phase * kSwimZ)));
+    }
+    update(scene.blob);
+
+    Mesh& blob = scene.blob.mesh;
+    const float spin = t + scene.kickLevel;
+    setScale(blob, 1.3f, 1.3f, 1.3f);
+    rotate(blob, spin, spin, spin);
+    setPosition(blob, 0.0f, 0.0f, 0.0f);
+    render(blob, framebuffer, scene.camera, scene.blobMaterial);
+
+    setScale(scene.backdrop, 1.0f, 1.0f, 1.0f);
+    rotate(scene.backdrop, 0.8f * t, 0.5f * t, 0.7f * t);
+    setPosition(scene.backdrop, 0.0f, 0.0f, 0.0f);
+    render(scene.backdrop, framebuffer, scene.camera, scene.backdropMaterial);
+
+    if (scene.kickLevel > 0.0f) {
+        boxBlurV(scene.scratch, framebuffer, static_cast<uint32_t>(scene.kickLevel));
+        boxBlurH(framebuffer, scene.scratch, 0);
+    } else if (demoRand() % 10 >= 6) {
+        const double td = t;
+        const auto rv = static_cast<uint32_t>((std::sin(td * kBlurWaveV) + 1.0) * 4.0);
+        const auto rh = static_cast<uint32_t>((std::sin(td * kBlurWaveH) + 1.0) * 4.0);
+        boxBlurV(scene.scratch, framebuffer, rv);
+        boxBlurH(framebuffer, scene.scratch, rh);
+    }
+
+    smooth4(framebuffer);
+    addNoise(framebuffer, 16);
+    multiplyInto(scene.tint, framebuffer);
+
+    if (scene.blurHitTime + kBeatLength > t) {
+        const auto r = static_cast<uint32_t>(decay(scene.blurHitTime, t, kSyncBlurRadius));
+        boxBlurV(scene.scratch, framebuffer, r);
+        boxBlurH(framebuffer, scene.scratch, r);
+    }
+}
 
 } // namespace tw

@@ -1,0 +1,44 @@
+// Plain pictures that replace missing or mis-sized ones.
+#include "scenes/standin.h"
+
+#include "base/report.h"
+
+namespace tw {
+
+Bitmap plainPicture(int32_t width, int32_t height, uint32_t colour) {
+    Bitmap b = createBitmap(width, height);
+    fillBitmap(b, colour);
+    if (width == 256 && height == 256) {
+        b.widthShift = 8;
+        b.widthMask = 255;
+    }
+    return b;
+}
+
+bool usableTexture(const Bitmap& texture) {
+    const int32_t w = texture.width;
+    if (w <= 0 || w != texture.height || (w & (w - 1)) != 0) return false;
+    if (texture.widthShift < 0 || texture.widthShift > 15) return false;
+    if ((1 << texture.widthShift) != w || texture.widthMask != w - 1) return false;
+    return texture.holds(static_cast<int64_t>(w) * w);
+}
+
+bool ensurePicture(Bitmap& picture, int32_t width, int32_t height, uint32_t colour,
+                   const std::string& name) {
+    if (picture.width == width && picture.height == height &&
+        picture.holds(static_cast<int64_t>(width) * height))
+        return true;
+    reportOut(format("%s: not a %dx%d picture, drawing a plain one instead\n", name.c_str(), width,
+                     height));
+    picture = plainPicture(width, height, colour);
+    return false;
+}
+
+bool ensureTexture(Bitmap& texture, uint32_t colour, const std::string& name) {
+    if (usableTexture(texture)) return true;
+    reportOut(format("%s: not a usable texture, drawing a plain one instead\n", name.c_str()));
+    texture = plainPicture(256, 256, colour);
+    return false;
+}
+
+} // namespace tw

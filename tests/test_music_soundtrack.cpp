@@ -1,0 +1,263 @@
+// The forged soundtrack: it loads, lasts 177 s, its syncs match the sync sheet and what each
+// scene reads, an independent player agrees on its timing, and its audio is clean.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#if __has_include(<libopenmpt/libopenmpt.h>)
+#include <dlfcn.h>
+#include <libopenmpt/libopenmpt.h>
+#define TW_HAVE_OPENMPT_HEADER 1
+#endif
+
+#include "host/music_xmp.h"
+
+namespace tw {
+namespace {
+
+const std::string kModule = std::string(TW_BINARY_DIR) + "/data/vekt51.xm";
+
+// Scene boundaries and the sync values each scene consumes (5, the flash, is read by the
+// demo loop in every scene).
+struct SceneSpan {
+    const char* name;
+    double from, to;
+    const char* reads; // sync values as characters
+};
+const SceneSpan kScenes[] = {
+    {"eye", 0, 18.5, "0125"},        {"warp", 18.5, 31.5, "015"}, {"tunnel", 31.5, 44.5, "25"},
+    {"room", 44.5, 57, "5"},         {"twist", 57, 70, "0125"},   {"metaballs", 70, 83.5, "0125"},
+    {"spike", 83.5, 96, "015"},      {"grey", 96, 115.5, "015"},  {"greetings", 115.5, 148, "015"},
+    {"boombox", 148, 172.5, "0156"}, {"end", 172.5, 177, "5"},
+};
+
+const SceneSpan& sceneAt(double t) {
+    for (const SceneSpan& s : kScenes)
+        if (t >= s.from && t < s.to) return s;
+    return kScenes[std::size(kScenes) - 1];
+}
+
+std::string run(const std::string& command) {
+    std::string out;
+    std::FILE* p = popen(command.c_str(), "r");
+    if (!p) return out;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+    return out;
+}
+
+std::vector<SyncEvent> moduleSyncs(double* duration) {
+    std::string error;
+    std::vector<SyncEvent> ev = firstPassSyncs(kModule, duration, &error);
+    EXPECT_TRUE(error.empty()) << error;
+    return ev;
+}
+
+TEST(Soundtrack, SyncsMatchTheSheetAndTheScenesThatReadThem) {
+    double duration = 0;
+    std::vector<SyncEvent> ev = moduleSyncs(&duration);
+    EXPECT_DOUBLE_EQ(duration, 177.0);
+
+    // The printed sheet lists exactly what the module plays.
+    std::istringstream sheet(run(std::string(TW_BINARY_DIR) + "/tools/forge --sync-sheet"));
+    std::string line;
+    size_t i = 0;
+    while (std::getline(sheet, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        double t = 0;
+        int value = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%lf %d", &t, &value), 2) << line;
+        ASSERT_LT(i, ev.size()) << "sheet lists more syncs than the module plays: " << line;
+        EXPECT_NEAR(ev[i].seconds, t, 1e-9) << line;
+        EXPECT_EQ(ev[i].value, value) << line;
+        ++i;
+    }
+    EXPECT_EQ(i, ev.size());
+
+    int holds = 0;
+    double lastFlash = -10;
+    for (const SyncEvent& e : ev) {
+        const SceneSpan& s = sceneAt(e.seconds);
+        EXPECT_NE(std::strchr(s.reads, '0' + e.value), nullptr)
+            << "value " << e.value << " at " << e.seconds << " s: " << s.name << " never reads it";
+        bool onBoundary = false;
+        for (const SceneSpan& b : kScenes) onBoundary |= b.from > 0 && e.seconds == b.from;
+        if (e.value <= 2) {
+            EXPECT_FALSE(onBoundary) << "beat sync on a scene boundary at " << e.seconds;
+        }
+        if (e.value == 6) ++holds;
+        if (e.value == 5) {
+            EXPECT_GE(e.seconds - lastFlash, 4.0) << "flashes too close at " << e.seconds;
+            lastFlash = e.seconds;
+        }
+    }
+    EXPECT_EQ(holds, 1);
+    // Every scene boundary gets its flash.
+    for (const SceneSpan& b : kScenes) {
+        if (b.from == 0) continue;
+        bool flashed = false;
+        for (const SyncEvent& e : ev) flashed |= e.value == 5 && e.seconds == b.from;
+        EXPECT_TRUE(flashed) << b.name;
+    }
+}
+
+// "time value" pairs from lines that do not start with '#'.
+std::vector<std::pair<double, int>> timeValueLines(const std::string& text) {
+    std::vector<std::pair<double, int>> out;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        double t = 0;
+        int v = 0;
+        if (!line.empty() && line[0] != '#' && std::sscanf(line.c_str(), "%lf %d", &t, &v) == 2)
+            out.push_back({t, v});
+    }
+    return out;
+}
+
+TEST(Soundtrack, ListSyncsPrintsTheSheet) {
+    std::string dir = TW_BINARY_DIR;
+    auto listed = timeValueLines(run(dir + "/tarnwick --list-syncs --data " + dir));
+    auto sheet = timeValueLines(run(dir + "/tools/forge --sync-sheet"));
+    EXPECT_GT(sheet.size(), 100u);
+    EXPECT_EQ(listed, sheet);
+    // A missing module: status 1 and one line on standard error.
+    std::string empty = dir + "/test_music_tmp/empty";
+    std::filesystem::create_directories(empty + "/data");
+    std::string out = run(dir + "/tarnwick --list-syncs --data " + empty + " 2>&1; echo status $?");
+    EXPECT_EQ(out.rfind("music: cannot play", 0), 0u) << out;
+    EXPECT_NE(out.find("vekt51.xm: No such file or directory\nstatus 1"), std::string::npos) << out;
+}
+
+TEST(Soundtrack, AnIndependentPlayerAgreesOnDurationAndSyncTimes) {
+    std::string info = run("openmpt123 --info '" + kModule + "' 2>&1");
+    if (info.find("Duration") == std::string::npos) GTEST_SKIP() << "openmpt123 not installed";
+    EXPECT_NE(info.find("Duration...: 02:57.000"), std::string::npos) << info;
+
+#ifdef TW_HAVE_OPENMPT_HEADER
+    void* lib = dlopen("libopenmpt.so.0", RTLD_NOW);
+    if (!lib) GTEST_SKIP() << "libopenmpt not installed";
+#define TW_OPENMPT(name) auto name = reinterpret_cast<decltype(&::name)>(dlsym(lib, #name))
+    TW_OPENMPT(openmpt_module_create_from_memory2);
+    TW_OPENMPT(openmpt_module_destroy);
+    TW_OPENMPT(openmpt_module_get_duration_seconds);
+    TW_OPENMPT(openmpt_module_get_num_orders);
+    TW_OPENMPT(openmpt_module_get_num_channels);
+    TW_OPENMPT(openmpt_module_get_order_pattern);
+    TW_OPENMPT(openmpt_module_get_pattern_num_rows);
+    TW_OPENMPT(openmpt_module_format_pattern_row_channel_command);
+    TW_OPENMPT(openmpt_module_set_position_order_row);
+    TW_OPENMPT(openmpt_free_string);
+#undef TW_OPENMPT
+    ASSERT_TRUE(openmpt_module_create_from_memory2 && openmpt_module_destroy &&
+                openmpt_module_get_duration_seconds && openmpt_module_get_num_orders &&
+                openmpt_module_get_num_channels && openmpt_module_get_order_pattern &&
+                openmpt_module_get_pattern_num_rows &&
+                openmpt_module_format_pattern_row_channel_command &&
+                openmpt_module_set_position_order_row && openmpt_free_string);
+
+    std::ifstream in(kModule, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    int err = 0;
+    openmpt_module* mod = openmpt_module_create_from_memory2(
+        bytes.data(), bytes.size(), nullptr, nullptr, nullptr, nullptr, &err, nullptr, nullptr);
+    ASSERT_NE(mod, nullptr) << "libopenmpt error " << err;
+    EXPECT_NEAR(openmpt_module_get_duration_seconds(mod), 177.0, 0.001);
+
+    // Read every E8x with libopenmpt's own pattern reader, timed by its own seek.
+    std::vector<std::pair<double, int>> theirs;
+    auto field = [&](int p, int r, int c, int what) {
+        const char* s = openmpt_module_format_pattern_row_channel_command(mod, p, r, c, what);
+        std::string v = s ? s : "";
+        openmpt_free_string(s);
+        return v;
+    };
+    int channels = openmpt_module_get_num_channels(mod);
+    for (int o = 0; o < openmpt_module_get_num_orders(mod); ++o) {
+        int p = openmpt_module_get_order_pattern(mod, o);
+        for (int r = 0; r < openmpt_module_get_pattern_num_rows(mod, p); ++r) {
+            for (int c = 0; c < channels; ++c) {
+                if (field(p, r, c, OPENMPT_MODULE_COMMAND_EFFECT) != "E") continue;
+                std::string param = field(p, r, c, OPENMPT_MODULE_COMMAND_PARAMETER);
+                if (param.size() != 2 || param[0] != '8') continue;
+                double t = openmpt_module_set_position_order_row(mod, o, r);
+                theirs.push_back({t, std::stoi(param.substr(1), nullptr, 16)});
+            }
+        }
+    }
+    openmpt_module_destroy(mod);
+    dlclose(lib);
+
+    std::vector<SyncEvent> ours = moduleSyncs(nullptr);
+    ASSERT_EQ(ours.size(), theirs.size());
+    for (size_t i = 0; i < ours.size(); ++i) {
+        EXPECT_NEAR(ours[i].seconds, theirs[i].first, 0.001) << i;
+        EXPECT_EQ(ours[i].value, theirs[i].second) << i;
+    }
+#endif
+}
+
+TEST(Soundtrack, RendersCleanAudio) {
+    OfflineMusic music;
+    ASSERT_TRUE(music.load(kModule, true));
+    music.play();
+    music.advanceTo(176.999);
+    const std::vector<int16_t>& s = music.samples;
+    ASSERT_EQ(s.size(), static_cast<size_t>(177 * kMusicRate * 2));
+
+    // No clipping: the loudest sample keeps headroom.
+    int peak = 0;
+    for (int16_t v : s) peak = std::max(peak, std::abs(static_cast<int>(v)));
+    EXPECT_LT(peak, 32000);
+
+    // No silence gaps: every 100 ms window before the final fade carries sound.
+    const size_t window = kMusicRate / 10;
+    for (size_t w = 0; w < 176 * 10; ++w) {
+        double sum = 0;
+        for (size_t i = w * window * 2; i < (w + 1) * window * 2; ++i) sum += double(s[i]) * s[i];
+        double rms = std::sqrt(sum / (window * 2)) / 32768.0;
+        ASSERT_GT(rms, 0.001) << "near-silence at " << w / 10.0 << " s";
+    }
+
+    // Mono-compatible: the side signal stays far below the mid (nothing cancels in mono).
+    double mid = 0, side = 0;
+    for (size_t i = 0; i + 1 < s.size(); i += 2) {
+        double m = (s[i] + s[i + 1]) * 0.5, d = (s[i] - s[i + 1]) * 0.5;
+        mid += m * m;
+        side += d * d;
+    }
+    EXPECT_LT(side, mid * 0.1);
+
+    // The climax is louder than the breakdown.
+    auto rmsOf = [&](double from, double to) {
+        double sum = 0;
+        size_t a = static_cast<size_t>(from * kMusicRate) * 2,
+               b = static_cast<size_t>(to * kMusicRate) * 2;
+        for (size_t i = a; i < b; ++i) sum += double(s[i]) * s[i];
+        return std::sqrt(sum / double(b - a));
+    };
+    EXPECT_GT(rmsOf(148, 168), rmsOf(44.5, 57) * 1.4);
+
+    // sox, an independent reader, sees the same file: 177 s, no clipping.
+    std::string wav = std::string(TW_BINARY_DIR) + "/test_music_tmp/soundtrack.wav";
+    std::filesystem::create_directories(std::filesystem::path(wav).parent_path());
+    ASSERT_TRUE(music.writeWav(wav, 0, 177));
+    std::string stat = run("sox '" + wav + "' -n stat 2>&1");
+    if (stat.find("Length") == std::string::npos) GTEST_SKIP() << "sox not installed";
+    EXPECT_NE(stat.find("Length (seconds):    177.000000"), std::string::npos) << stat;
+    double maxAmp = 1;
+    size_t at = stat.find("Maximum amplitude:");
+    ASSERT_NE(at, std::string::npos);
+    std::sscanf(stat.c_str() + at, "Maximum amplitude: %lf", &maxAmp);
+    EXPECT_LT(maxAmp, 0.98);
+}
+
+} // namespace
+} // namespace tw
