@@ -38,6 +38,8 @@ std::string helpText() {
            "                  the folder of the executable)\n"
            "  --frames DIR    render offline, deterministically, and write every frame as\n"
            "                  DIR/frame_NNNNN.png (N counts from the first frame of the run)\n"
+           "  --stills FILE   render the whole run offline and write one still per scene,\n"
+           "                  tiled four across, as a PNG contact sheet\n"
            "  --capture FILE  render offline, deterministically, into a video with its\n"
            "                  soundtrack: FILE.mp4 (H.264) or FILE.mkv (lossless); needs ffmpeg\n"
            "  --fps N         offline frame rate (default 30 for --frames, 60 for --capture)\n"
@@ -94,6 +96,11 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
                 error = "--scale takes a whole number from 1 to 16";
                 return false;
             }
+        } else if (!std::strcmp(a, "--stills")) {
+            const char* v = value(a);
+            if (!v) return false;
+            o.stillsFile = v;
+            if (o.mode == RunMode::Play) o.mode = RunMode::Stills;
         } else if (!std::strcmp(a, "--fps")) {
             const char* v = value(a);
             if (!v) return false;
@@ -130,16 +137,18 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
         error = "--from and --to apply to offline runs (--frames, --capture)";
         return false;
     }
-    if (!o.framesDir.empty() && !o.capturePath.empty()) {
-        error = "--frames and --capture cannot be used together";
+    if (!o.framesDir.empty() + !o.stillsFile.empty() + !o.capturePath.empty() > 1) {
+        error = "choose one of --frames, --stills and --capture";
         return false;
     }
-    bool offline = o.mode == RunMode::Frames || o.mode == RunMode::Capture;
+    bool offline =
+        o.mode == RunMode::Frames || o.mode == RunMode::Stills || o.mode == RunMode::Capture;
     if (offline && (o.windowed || !o.vsync)) {
         error = "--window and --no-vsync apply to live play, not to offline runs";
         return false;
     }
-    if (o.scale != 0 && (o.mode == RunMode::Frames || (o.mode == RunMode::Play && !o.windowed))) {
+    if (o.scale != 0 && (o.mode == RunMode::Frames || o.mode == RunMode::Stills ||
+                         (o.mode == RunMode::Play && !o.windowed))) {
         error = "--scale applies to --window and --capture (full screen scales to fit)";
         return false;
     }

@@ -5,12 +5,13 @@
 
 namespace tw {
 
-enum class RunMode { Play, Frames, Capture, Help, Version, ListSyncs };
+enum class RunMode { Play, Frames, Stills, Capture, Help, Version, ListSyncs };
 
 struct Options {
     RunMode mode = RunMode::Play;
-    std::string dataDir;   // folder holding data/; empty: working directory, then executable's
-    std::string framesDir; // --frames DIR
+    std::string dataDir;     // folder holding data/; empty: working directory, then executable's
+    std::string framesDir;   // --frames DIR
+    std::string stillsFile;  // --stills FILE.png
     std::string capturePath; // --capture FILE
     int fps = 30;            // --frames default; --capture without --fps uses 60
     bool fpsGiven = false;
