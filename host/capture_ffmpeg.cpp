@@ -70,8 +70,10 @@ std::vector<std::string> ffmpegMuxArgs(const CaptureOptions& o, const std::strin
                                        const std::string& wav) {
     std::vector<std::string> a = {"ffmpeg",   "-hide_banner", "-loglevel", "error",
                                   "-nostdin", "-y",           "-i",        video};
-    if (!wav.empty()) a.insert(a.end(), {"-i", wav, "-map", "1:a:0"});
-    a.insert(a.end(), {"-map", "0:v:0", "-c:v", "copy"});
+    if (!wav.empty()) a.insert(a.end(), {"-i", wav});
+    a.insert(a.end(), {"-map", "0:v:0"});
+    if (!wav.empty()) a.insert(a.end(), {"-map", "1:a:0"});
+    a.insert(a.end(), {"-c:v", "copy"});
     if (!wav.empty()) {
         if (lossless(o)) {
             a.insert(a.end(), {"-c:a", "flac"});

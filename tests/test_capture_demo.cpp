@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "host/music_xmp.h"
 #include "host/offline.h"
 
 namespace tw {
@@ -98,13 +99,17 @@ TEST_F(DemoCapture, ShortRangeHasTheFramesSizeAndDurationAndRepeatsExactly) {
     EXPECT_NEAR(std::atof(probe(a, "v:0", "stream=duration").c_str()),
                 static_cast<double>(frames) / 10, 1e-3);
     EXPECT_EQ(probe(a, "v:0", "stream=color_space"), "bt709");
+    EXPECT_EQ(probe(a, "0", "stream=codec_type"), "video"); // picture first, then sound
+    EXPECT_EQ(probe(a, "a:0", "stream=codec_name"), "aac");
+    EXPECT_NEAR(std::atof(probe(a, "a:0", "stream=duration").c_str()),
+                static_cast<double>(frames) / 10, 0.03);
 
     std::string sa = frameSums(a), sb = frameSums(b);
     EXPECT_EQ(std::count(sa.begin(), sa.end(), '\n'), frames);
     EXPECT_EQ(sa, sb);
 }
 
-TEST_F(DemoCapture, LosslessCaptureHoldsExactlyTheFramesThatFramesModeWrites) {
+TEST_F(DemoCapture, LosslessCaptureHoldsExactlyTheFramesModeFramesAndTheirMusic) {
     std::string mkv = file("master.mkv");
     ASSERT_EQ(tarnwick("--capture '" + mkv + "' --scale 2" + kRange).status, 0) << log();
     fs::path pngs = dir / "png";
@@ -120,6 +125,25 @@ TEST_F(DemoCapture, LosslessCaptureHoldsExactlyTheFramesThatFramesModeWrites) {
     ASSERT_FALSE(png.empty());
     EXPECT_EQ(video.size(), png.size());
     EXPECT_TRUE(video == png) << "the capture differs from the --frames output";
+
+    // The sound is exactly the music's own rendering of the captured frames' time: from the
+    // first written frame (frame k shows time k/fps) for as long as the video lasts.
+    OfflineRange range;
+    range.fps = 10;
+    range.from = 172.5;
+    range.to = 174;
+    const int64_t frames = expectedFrames(range);
+    const int64_t first = 1725; // 172.5 s at 10 fps
+    OfflineMusic music;
+    ASSERT_TRUE(music.load(std::string(TW_BINARY_DIR) + "/data/vekt51.xm", true));
+    music.play();
+    std::string wav = file("reference.wav");
+    ASSERT_TRUE(music.writeWav(wav, first / 10.0, (first + frames) / 10.0));
+    std::string want = run("ffmpeg -v error -i '" + wav + "' -f s16le -").text;
+    std::string got = run("ffmpeg -v error -i '" + mkv + "' -map 0:a -f s16le -").text;
+    ASSERT_EQ(want.size(), static_cast<size_t>(frames) * 4800 * 4);
+    EXPECT_EQ(got.size(), want.size());
+    EXPECT_TRUE(got == want) << "the captured sound is not the music of the captured frames";
 }
 
 TEST_F(DemoCapture, UnusableRequestsFailWithAReasonAndAnErrorStatus) {
