@@ -282,13 +282,43 @@ TEST_F(Raster, SubPixelPreStepAndAffineGradient) {
     EXPECT_EQ(at(22, 12), 22u);
 }
 
+// Long edges a hair from horizontal have slopes in the millions: their float start values
+// lose whole pixels to cancellation, and toFixed saturates them. Spans must still stay in
+// columns 1..W-2 (run under the sanitizers, an overrun is caught as well).
+TEST_F(Raster, NearlyFlatEdgesStayInsideTheFrame) {
+    const Bitmap white = solid(0xFFFFFFFFu);
+    uint32_t state = 3;
+    auto next = [&state](float lo, float hi) {
+        state = state * 1664525u + 1013904223u;
+        return lo + (hi - lo) * static_cast<float>(state >> 8) / 16777216.0f;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const float row = std::floor(next(2, 238));
+        const float above = row - next(0, 1e-5f), below = row + next(0, 1e-5f);
+        Vertex p = sv(next(1, 319), above), q = sv(next(1, 319), next(1, 239)),
+               r = sv(next(1, 319), below);
+        if (i & 1) std::swap(p, q);
+        rasterTextured(frame, white, p, q, r, i & 2);
+    }
+    EXPECT_GT(written(), 1000);
+    for (int x = 0; x < W; ++x) ASSERT_EQ(at(x, 0) | at(x, H - 1), 0u) << x;
+    for (int y = 0; y < H; ++y) ASSERT_EQ(at(0, y) | at(W - 1, y), 0u) << y;
+}
+
 TEST_F(Raster, RefusesWhatCannotBeDrawnSafely) {
     const Bitmap white = solid(0xFFFFFFFFu);
     // Outside the target or NaN: the set-up never hands these over; nothing is written.
     textured(frame, white, sv(-5, 10), sv(50, 10), sv(10, 50), false);
-    textured(frame, white, sv(10, 10), sv(400, 10), sv(10, 50), false);
+    textured(frame, white, sv(10, 0.5f), sv(50, 10), sv(10, 50), false);
+    textured(frame, white, sv(10, 10), sv(319.6f, 10), sv(10, 50), false);
     textured(frame, white, sv(10, 10), sv(50, 10), sv(NAN, 50), false);
     EXPECT_EQ(written(), 0);
+    // Past the frame's outer pixel centres, even by a rounding error: the set-up pins its
+    // vertices inside, so anything else is refused.
+    textured(frame, white, sv(200, 10), sv(319.003f, 10), sv(200, 50), false);
+    textured(frame, white, sv(0.999f, 10), sv(50, 10), sv(10, 50), false);
+    EXPECT_EQ(written(), 0);
+    clearBitmap(frame);
     // Textures that are not square powers of two with matching shift and mask.
     Bitmap odd = createBitmap(3, 3);
     odd.widthShift = 1;
