@@ -165,9 +165,9 @@ void drawRows(Bitmap& target, int32_t y0, int32_t y1, Edge<N>& left, Edge<N>& ri
               const int32_t* grad, const Span& span) {
     const int32_t w = target.width;
     for (int32_t y = y0; y < y1; ++y) {
-        // The edges interpolate between vertices inside [1, W - 1], but a long edge is
-        // extrapolated a little above its top vertex when both share a row, and a nearly flat
-        // one by far more through float cancellation: the span is kept to columns 1..W-2.
+        // The edges interpolate between vertices inside [1, W - 1], but a nearly flat long
+        // edge (slope up to W * 65536) loses a pixel or two of its start to float
+        // cancellation: the span is kept to columns 1..W-2.
         int32_t xs = fixedCeil(left.x), xe = fixedCeil(right.x);
         const int32_t skip = xs < 1 ? 1 - xs : 0;
         xs += skip;
