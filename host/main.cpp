@@ -7,9 +7,12 @@
 #include <string>
 
 #include "base/paths.h"
+#include "host/music_xmp.h"
 #include "host/offline.h"
 #include "host/options.h"
 #include "host/png_sink.h"
+#include "host/png_writer.h"
+#include "host/stills.h"
 
 namespace fs = std::filesystem;
 
@@ -65,6 +68,26 @@ int runFrames(const tw::Options& o) {
     return 0;
 }
 
+int runStills(const tw::Options& o) {
+    tw::StillsSink sink;
+    sink.wanted = tw::sceneStillFrames(o.fps);
+    tw::SilentMusic music;
+    tw::OfflineRange range;
+    range.fps = o.fps;
+    range.progress = true;
+    tw::OfflineResult r = tw::runOffline(range, sink, music, tw::dataPath("data/vekt51.xm"));
+    if (r.sinkFailed || sink.stills.size() != sink.wanted.size()) {
+        std::fprintf(stderr, "tarnwick: the run ended before every scene was shown\n");
+        return 1;
+    }
+    if (!tw::writePng(o.stillsFile, tw::tileStills(sink.stills))) {
+        std::fprintf(stderr, "tarnwick: cannot write %s\n", o.stillsFile.c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "tarnwick: wrote %s\n", o.stillsFile.c_str());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -89,6 +112,8 @@ int main(int argc, char** argv) {
     }
     tw::setDataRoot(root);
     if (o.mode == tw::RunMode::Frames) return runFrames(o);
+    if (o.mode == tw::RunMode::Stills) return runStills(o);
+    if (o.mode == tw::RunMode::ListSyncs) return tw::listSyncs(tw::dataPath("data/vekt51.xm"));
     std::fprintf(stderr, "tarnwick: the live display is not built yet; "
                          "render offline with --frames DIR\n");
     return 1;

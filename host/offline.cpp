@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <unistd.h>
+
 #include "host/demo.h"
 #include "scenes/registry.h"
 
@@ -39,6 +41,8 @@ OfflineResult runOffline(const OfflineRange& range, FrameSink& sink, MusicOutput
     const int64_t total = expectedFrames(range);
     auto wallStart = std::chrono::steady_clock::now();
     float firstWritten = -1;
+    double lastReport = -1.0e9;
+    const bool tty = isatty(fileno(stderr)) != 0;
     for (;;) {
         sink.beginFrame(demo.frameIndex);
         FrameResult r = demoFrame(demo, sink, clock, music, from);
@@ -48,21 +52,26 @@ OfflineResult runOffline(const OfflineRange& range, FrameSink& sink, MusicOutput
             ++result.framesWritten;
             if (firstWritten < 0) firstWritten = demo.demoTime;
         }
-        if (range.progress && present &&
-            (result.framesWritten % 10 == 0 || r != FrameResult::Continue)) {
+        if (range.progress && present) {
+            // At most four updates a second on a terminal; one every five seconds in a log.
             double wall =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-            double speed =
-                wall > 0 ? (demo.demoTime - std::max(firstWritten, 0.0f) + 1.0 / range.fps) / wall
-                         : 0;
-            double pct = total > 0 ? 100.0 * static_cast<double>(result.framesWritten) /
-                                         static_cast<double>(total)
-                                   : 100.0;
-            std::fprintf(stderr,
-                         "\rtarnwick: %5.1f%%  frame %lld/%lld  t=%6.2fs  %s  %.2fx real time   ",
-                         std::min(pct, 100.0), static_cast<long long>(result.framesWritten),
-                         static_cast<long long>(total), static_cast<double>(demo.demoTime),
-                         sceneName(demo.timeline.scene), speed);
+            bool done = r != FrameResult::Continue || demo.demoTime >= to;
+            if (done || wall - lastReport >= (tty ? 0.25 : 5.0)) {
+                lastReport = wall;
+                double covered = demo.demoTime - firstWritten + 1.0 / range.fps;
+                double speed = wall > 0 ? covered / wall : 0;
+                double pct = total > 0 ? 100.0 * static_cast<double>(result.framesWritten) /
+                                             static_cast<double>(total)
+                                       : 100.0;
+                std::fprintf(
+                    stderr,
+                    "%starnwick: %5.1f%%  frame %lld/%lld  t=%6.2fs  %-9s  %.2fx real time%s",
+                    tty ? "\r" : "", std::min(pct, 100.0),
+                    static_cast<long long>(result.framesWritten), static_cast<long long>(total),
+                    static_cast<double>(demo.demoTime), sceneName(demo.timeline.scene), speed,
+                    tty ? "" : "\n");
+            }
         }
         if (r == FrameResult::SinkFailed) {
             result.sinkFailed = true;
@@ -71,7 +80,7 @@ OfflineResult runOffline(const OfflineRange& range, FrameSink& sink, MusicOutput
         }
         if (r != FrameResult::Continue || demo.demoTime >= to) break;
     }
-    if (range.progress) std::fprintf(stderr, "\n");
+    if (range.progress && tty) std::fprintf(stderr, "\n");
     music.free();
     return result;
 }

@@ -38,10 +38,13 @@ std::string helpText() {
            "                  the folder of the executable)\n"
            "  --frames DIR    render offline, deterministically, and write every frame as\n"
            "                  DIR/frame_NNNNN.png (N counts from the first frame of the run)\n"
+           "  --stills FILE   render the whole run offline and write one still per scene,\n"
+           "                  tiled four across, as a PNG contact sheet\n"
            "  --fps N         offline frame rate (default 30)\n"
            "  --from S        offline: first second to write; earlier frames are still drawn,\n"
            "                  since scenes carry state from frame to frame (default 0)\n"
            "  --to S          offline: last second to write (default 177)\n"
+           "  --list-syncs    print the music's sync commands (time, value, position) and exit\n"
            "  --help          show this text\n"
            "  --version       show the version\n";
 }
@@ -60,6 +63,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             o.mode = RunMode::Help;
         } else if (!std::strcmp(a, "--version")) {
             o.mode = RunMode::Version;
+        } else if (!std::strcmp(a, "--list-syncs")) {
+            o.mode = RunMode::ListSyncs;
         } else if (!std::strcmp(a, "--data")) {
             const char* v = value(a);
             if (!v) return false;
@@ -69,6 +74,11 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             if (!v) return false;
             o.framesDir = v;
             if (o.mode == RunMode::Play) o.mode = RunMode::Frames;
+        } else if (!std::strcmp(a, "--stills")) {
+            const char* v = value(a);
+            if (!v) return false;
+            o.stillsFile = v;
+            if (o.mode == RunMode::Play) o.mode = RunMode::Stills;
         } else if (!std::strcmp(a, "--fps")) {
             const char* v = value(a);
             if (!v) return false;

