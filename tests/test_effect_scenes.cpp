@@ -1,5 +1,6 @@
-// Tests for the metaball and boombox scenes: their sync reactions, the flight path, the hold,
-// missing pictures, and golden frames of fixed offline sequences.
+// Tests for the metaball and boombox scenes: their sync reactions, the flight path, the hold
+// and missing pictures (their golden frames live with the other scenes' in
+// test_scene_goldens.cpp).
 #include <gtest/gtest.h>
 
 #include <cmath>
