@@ -1,11 +1,79 @@
 // Spike object tipping on the beat, with two title cards sliding in.
 #include "scenes/spike.h"
 
+#include <cmath>
+
+#include "base/paths.h"
+#include "base/random.h"
+#include "formats/tds_mesh.h"
+#include "host/sync.h"
+#include "image/ops.h"
+#include "image/tga.h"
+#include "render/draw.h"
+
 namespace tw {
 
-void setupSpike(SpikeScene&) {}
+void setupSpike(SpikeScene& s) {
+    readTga(s.rightPicture, dataPath("data/euelite.tga"));
+    readTga(s.leftPicture, dataPath("data/noelite.tga"));
+    load3ds(s.spike, dataPath("data/spike.3ds"));
+    computeFaceNormals(s.spike);
+    computeVertexNormals(s.spike);
+    setFlags(s.material, MAT_TEXTURED | MAT_ENV1);
+    loadTexture(s.material, SLOT_BASE, dataPath("data/s08_back32.tga"));
+    s.camera = makeCamera(0, 0, -300, 0, 0, 0, 30);
+    s.scratch = createBitmap(320, 240);
+}
 
-// Not built yet: the slot draws nothing.
-void runSpike(SpikeScene&, Bitmap&, float) {}
+void runSpike(SpikeScene& s, Bitmap& framebuffer, float t) {
+    if (latchSync(SYNC_BEAT)) s.beatHitTime = t;
+    if (s.firstFrame) {
+        s.startTime = t;
+        s.firstFrame = false;
+    }
+    const float e = t - s.startTime; // centiseconds into the scene
+    s.kick = s.beatHitTime + 50 > t ? (s.beatHitTime + 50 - t) * 0.02f * 24 : 0.0f;
+
+    fillBitmap(framebuffer, makeColour(127, 127, 127, 127));
+    lookAt(s.camera, 0, 0, -300, 0, 0, 0);
+    setScale(s.spike, 1, 1, 1);
+    rotate(s.spike, s.kick, 0.8f * t, 0);
+    setPosition(s.spike, 0, 0, 0);
+    render(s.spike, framebuffer, s.camera, s.material);
+
+    if (s.kick > 0) {
+        boxBlurV(s.scratch, framebuffer, static_cast<uint32_t>(s.kick));
+        boxBlurH(framebuffer, s.scratch, 0);
+    } else if (demoRand() % 10 >= 6) {
+        const double dt = static_cast<double>(t);
+        boxBlurV(s.scratch, framebuffer,
+                 static_cast<uint32_t>((std::sin(dt * 0.0479951388306088) + 1) * 8));
+        boxBlurH(framebuffer, s.scratch,
+                 static_cast<uint32_t>((std::sin(dt * 0.06282999992370605) + 1) * 8));
+    }
+    smooth4(framebuffer);
+
+    const float frameWidth = static_cast<float>(framebuffer.width);
+    // Right card: slides in over one second, shakes for half a second, rests at the edge.
+    const float rw = static_cast<float>(s.rightPicture.width);
+    if (e > 100 && e < 200) {
+        drawSprite(s.rightPicture, framebuffer,
+                   static_cast<int32_t>(frameWidth - (e - 100) * 0.01f * rw), 0, true);
+    } else if (e > 200) {
+        const float a = e < 250 ? (1 - (e - 200) * 0.02f) * 10 : 0.0f;
+        const double shake = a * (std::sin(static_cast<double>(t) * 0.10471666604280472) + 1);
+        drawSprite(s.rightPicture, framebuffer,
+                   static_cast<int32_t>(shake + static_cast<double>(frameWidth - rw)), 0, true);
+    }
+    // Left card: slides in from beyond the left edge and rests at column 0.
+    const float lw = static_cast<float>(s.leftPicture.width);
+    if (e > 350 && e < 450)
+        drawSprite(s.leftPicture, framebuffer, static_cast<int32_t>(lw * ((e - 350) * 0.01f) - lw),
+                   0, true);
+    else if (e > 450)
+        drawSprite(s.leftPicture, framebuffer, 0, 0, true);
+
+    addNoise(framebuffer, 16);
+}
 
 } // namespace tw

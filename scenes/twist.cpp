@@ -1,11 +1,121 @@
 // Twisted object before a faceted sky, multiplied by the credits.
 #include "scenes/twist.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "base/paths.h"
+#include "base/random.h"
+#include "formats/tds_mesh.h"
+#include "host/sync.h"
+#include "image/ops.h"
+#include "image/tga.h"
+#include "render/draw.h"
+
 namespace tw {
 
-void setupTwist(TwistScene&) {}
+void setupTwist(TwistScene& s) {
+    s.fadeOut = createBitmap(320, 240);
+    s.scratch = createBitmap(320, 240);
+    readTga(s.credits, dataPath("data/creds.tga"));
+    s.camera = makeCamera(0, 0, -600, 0, 0, 0, 30);
+    setFlags(s.backdropMaterial, MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE);
+    loadTexture(s.backdropMaterial, SLOT_BASE, dataPath("data/s08_back32.tga"));
+    load3ds(s.backdrop, dataPath("data/skygeo.3ds"));
+    computeVertexNormals(s.backdrop);
+    computeFaceNormals(s.backdrop);
+    setFlags(s.objectMaterial, MAT_TEXTURED | MAT_ENV1);
+    loadTexture(s.objectMaterial, SLOT_BASE, dataPath("data/s08_back32.tga"));
+    load3ds(s.object, dataPath("data/ting.3ds"));
+    computeVertexNormals(s.object);
+    computeFaceNormals(s.object);
+    load3ds(s.rest, dataPath("data/ting.3ds"));
 
-// Not built yet: the slot draws nothing.
-void runTwist(TwistScene&, Bitmap&, float) {}
+    // The farthest vertex gets weight 0; nearer the centre twists more.
+    const size_t n = static_cast<size_t>(std::max(s.object.vertexCount, 0));
+    s.weights.assign(n, 0.0f);
+    float farthest = -1;
+    for (size_t i = 0; i < n; ++i) {
+        const Vertex& v = s.object.vertices[i];
+        s.weights[i] = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+        farthest = std::max(farthest, s.weights[i]);
+    }
+    for (float& w : s.weights) w = farthest - w;
+}
+
+namespace {
+
+void blurVH(Bitmap& frame, Bitmap& scratch, uint32_t rv, uint32_t rh) {
+    boxBlurV(scratch, frame, rv);
+    boxBlurH(frame, scratch, rh);
+}
+
+} // namespace
+
+void runTwist(TwistScene& s, Bitmap& framebuffer, float t) {
+    // A beat makes the whole picture jump 30 centiseconds ahead for this frame.
+    float u = t;
+    if (latchSync(SYNC_BEAT)) {
+        s.beatHitTime = t;
+        u = t + 30;
+    }
+    if (latchSync(SYNC_ACCENT)) s.blurHitTime = u;
+    if (s.firstFrame) {
+        copyBitmap(framebuffer, s.fadeOut); // still the previous scene's last frame
+        s.fadeEndTime = u + 140;
+        s.firstFrame = false;
+    }
+    fillBitmap(framebuffer, makeColour(100, 100, 100, 100));
+    lookAt(s.camera, 0, 0, -600, 0, 0, 0);
+
+    setScale(s.backdrop, 1, 1, 1);
+    rotate(s.backdrop, 0.1f * u, 0.2f * u, 0.15f * u);
+    setPosition(s.backdrop, 0, 0, 1000);
+    render(s.backdrop, framebuffer, s.camera, s.backdropMaterial);
+
+    // Twist from the rest positions, so no error accumulates from frame to frame.
+    const int32_t n = std::min(
+        {s.object.vertexCount, s.rest.vertexCount, static_cast<int32_t>(s.weights.size())});
+    Matrix turn;
+    for (int32_t i = 0; i < n; ++i) {
+        const float w = 1.0f * s.weights[static_cast<size_t>(i)];
+        setRotation(turn, 0.6f * u + w, 0.7f * u + w, 0.8f * u + w);
+        const Vertex& r = s.rest.vertices[static_cast<size_t>(i)];
+        const Vec3 p = transform(turn, r.x, r.y, r.z);
+        Vertex& v = s.object.vertices[static_cast<size_t>(i)];
+        v.x = p.x;
+        v.y = p.y;
+        v.z = p.z;
+    }
+    computeVertexNormals(s.object);
+    computeFaceNormals(s.object);
+    setScale(s.object, 1, 1, 1);
+    rotate(s.object, 0, 0, 0);
+    setPosition(s.object, 0, 0, 0);
+    render(s.object, framebuffer, s.camera, s.objectMaterial);
+
+    smooth4(framebuffer);
+    addNoise(framebuffer, 18);
+
+    s.beatBlurLevel = s.beatHitTime + 30 > u ? (s.beatHitTime + 30 - u) * 0.033333335f * 16 : 0.0f;
+    if (s.beatBlurLevel > 0) {
+        blurVH(framebuffer, s.scratch, static_cast<uint32_t>(s.beatBlurLevel), 0);
+    } else if (demoRand() % 10 >= 6) {
+        const double du = static_cast<double>(u);
+        blurVH(framebuffer, s.scratch,
+               static_cast<uint32_t>((std::sin(du * 0.0479951388306088) + 1) * 3),
+               static_cast<uint32_t>((std::sin(du * 0.06282999992370605) + 1) * 3));
+    }
+    multiplyInto(s.credits, framebuffer); // a missing picture multiplies by nothing
+
+    if (s.blurHitTime + 50 > u) {
+        const auto r = static_cast<uint32_t>((s.blurHitTime + 50 - u) * 0.02f * 32);
+        blurVH(framebuffer, s.scratch, r, r);
+    }
+    if (s.fadeEndTime > u) {
+        const auto k = static_cast<int32_t>((s.fadeEndTime - u) * 0.0071428571827709675f * 255);
+        crossfade(s.fadeOut, framebuffer, k);
+    }
+}
 
 } // namespace tw

@@ -630,6 +630,88 @@ TEST(ForgeData, TunnelCameraFliesInsideTheTubeForTheWholeScene) {
     EXPECT_LT(plain, mirrored / 4);
 }
 
+// ---------------------------------------------------------------- scenes as drawn
+
+// The meshes and camera curves of a 3DS scene the way scene assembly builds them: positions
+// as the reader stores them, camera keys (-x, -y, z) of the stored key positions, tension 1.
+struct Assembled {
+    std::vector<Mesh> meshes;
+    TCBCurve c[6];
+};
+
+Assembled assemble3ds(const std::string& file) {
+    Assembled a;
+    Scene3ds s;
+    EXPECT_TRUE(read3dsScene(kData + file, s));
+    for (const Object3ds& o : s.objects) {
+        Mesh m;
+        allocate(m, o.vertexCount, o.faceCount);
+        for (int i = 0; i < o.vertexCount; ++i) {
+            m.vertices[i].x = o.positions[i * 3];
+            m.vertices[i].y = o.positions[i * 3 + 1];
+            m.vertices[i].z = o.positions[i * 3 + 2];
+        }
+        for (int f = 0; f < o.faceCount; ++f) {
+            m.faces[f].a = o.faces[f * 3];
+            m.faces[f].b = o.faces[f * 3 + 1];
+            m.faces[f].c = o.faces[f * 3 + 2];
+        }
+        computeFaceNormals(m);
+        computeVertexNormals(m);
+        a.meshes.push_back(std::move(m));
+    }
+    for (int i = 0; i < s.trackCount; ++i) {
+        const Track3ds& t = s.tracks[i];
+        if (t.owner != 0 || t.keyCount < 2) continue;
+        int base = t.kind == TRACK_CAMERA ? 0 : 3;
+        for (uint32_t k = 0; k < t.keyCount; ++k) {
+            float v[3] = {-t.x[k], -t.y[k], t.z[k]};
+            for (int axis = 0; axis < 3; ++axis)
+                addKey(a.c[base + axis], {t.times[k], 1.0f, 0, 0, v[axis]});
+        }
+    }
+    return a;
+}
+
+int drawAssembled(Assembled& a, float t, FrontRule rule) {
+    Camera cam = makeCamera();
+    setFieldOfView(cam, 45);
+    lookAt(cam, evaluate(a.c[0], t), evaluate(a.c[1], t), evaluate(a.c[2], t), evaluate(a.c[3], t),
+           evaluate(a.c[4], t), evaluate(a.c[5], t));
+    Bitmap frame = createBitmap(320, 240);
+    createZBuffer(gZBuffer, 320, 240);
+    Material m;
+    setFlags(m, MAT_TEXTURED);
+    m.base = solidTexture();
+    for (Mesh& mesh : a.meshes) {
+        setScale(mesh, 1, 1, 1);
+        rotate(mesh, 0, 0, 0);
+        drawSceneMesh(frame, mesh, cam, m, rule);
+    }
+    return covered(frame);
+}
+
+// The cameras of the 3DS scenes look at what the forge put in front of them: the scene
+// fills much of the frame all through its time (a camera turned by a wrong axis conversion
+// would look away into nothing).
+TEST(ForgeData, ThreeDsSceneCamerasSeeTheirScenes) {
+    struct Need {
+        const char* file;
+        float timeEnd;
+        int minCover;
+    };
+    for (Need n : {Need{"scene03.3ds", 9.25f, 30000}, Need{"scene01.3ds", 26.0f, 30000},
+                   Need{"scene04.3ds", 10.0f, 8000}}) {
+        Assembled a = assemble3ds(n.file);
+        ASSERT_GE(keyCount(a.c[0]), 2) << n.file;
+        ASSERT_GE(keyCount(a.c[3]), 2) << n.file;
+        for (float t = 0; t <= n.timeEnd; t += n.timeEnd / 8) {
+            int front = drawAssembled(a, t, FrontRule::Default);
+            EXPECT_GT(front, n.minCover) << n.file << " at " << t;
+        }
+    }
+}
+
 // ---------------------------------------------------------------- the program
 
 TEST(ForgeProgram, TwoRunsWriteTheSameBytes) {

@@ -386,7 +386,7 @@ TEST(MusicPlayer, LiveSyncsArriveInRealTimeWithoutADevice) {
     // Absolute deadlines: no drift, only the scheduler's wake-up delay.
     for (double o : off) {
         EXPECT_GT(o, -0.002);
-        EXPECT_LT(o, 0.04);
+        EXPECT_LT(o, 0.08); // wake-up delay on a busy machine, never accumulating
     }
 }
 
@@ -400,8 +400,8 @@ TEST(MusicPlayer, LiveSyncsThroughAnSdlDevice) {
     ASSERT_EQ(off.size(), 4u);
     EXPECT_GT(samples, 0);
     for (double o : off) {
-        EXPECT_GT(o, -0.15);
-        EXPECT_LT(o, 0.15);
+        EXPECT_GT(o, -0.2);
+        EXPECT_LT(o, 0.2);
     }
     std::printf("device buffer %d frames (%.1f ms)\n", samples, samples * 1000.0 / kMusicRate);
 }

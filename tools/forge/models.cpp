@@ -190,7 +190,7 @@ ForgeScene tarnScene() {
                    {"lantern", "tw_ember.tga", "jallaenv2.tga", "", false}};
     addPart(s,
             heightfield(
-                "water", -900, 900, -900, 900, 36, 36,
+                "water", -900, 900, -900, 900, 72, 72,
                 [](float x, float z) {
                     return 40 + 10 * std::sin(x * 0.03f + z * 0.012f) +
                            8 * std::sin(z * 0.045f - x * 0.02f);
@@ -366,7 +366,7 @@ ForgeScene tunnelScene() {
     rings.name = "rings";
     for (int k = 0; k < 18; ++k) {
         float z = 100 + 250.0f * k;
-        RMesh r = tube({tunnelPath(z - 6), tunnelPath(z + 6)}, 64, 14, false, true, 1.0f, 3);
+        RMesh r = tube({tunnelPath(z - 14), tunnelPath(z + 14)}, 64, 14, false, true, 1.0f, 3);
         append(rings, r);
     }
     addPart(s, rings, 1);

@@ -1,0 +1,39 @@
+// Drawing a loaded scene: animate one camera from its curves, then draw every mesh unrotated
+// at its loaded position with the winding rule of the file kind it came from.
+#include "render/scene_draw.h"
+
+#include "render/draw.h"
+
+namespace tw {
+
+void drawScene(Scene& scene, Bitmap& target, int cameraIndex, float time) {
+    if (scene.cameras.empty()) return;
+    if (cameraIndex < 0 || static_cast<size_t>(cameraIndex) >= scene.cameras.size())
+        cameraIndex = 0;
+    Camera& camera = scene.cameras[static_cast<size_t>(cameraIndex)];
+    // The loaders never leave a curve empty; a scene built by other hands might, and an
+    // empty curve cannot be evaluated.
+    for (const TCBCurve& curve : camera.curves) {
+        if (keyCount(curve) == 0) return;
+    }
+    setFieldOfView(camera, 45);
+    float v[6];
+    for (int i = 0; i < 6; ++i) v[i] = evaluate(camera.curves[i], time);
+    lookAt(camera, v[0], v[1], v[2], v[3], v[4], v[5], 0);
+
+    // SIV meshes had y negated at load, which mirrors their winding on screen.
+    FrontRule rule = scene.is3ds ? FrontRule::Default : FrontRule::Mirrored;
+    for (Mesh& mesh : scene.meshes) {
+        setScale(mesh, 1, 1, 1);
+        rotate(mesh, 0, 0, 0);
+        setPosition(mesh, mesh.px, mesh.py, mesh.pz);
+        if (mesh.materialIndex < 0 ||
+            static_cast<size_t>(mesh.materialIndex) >= scene.materials.size()) {
+            continue;
+        }
+        drawSceneMesh(target, mesh, camera,
+                      scene.materials[static_cast<size_t>(mesh.materialIndex)], rule);
+    }
+}
+
+} // namespace tw

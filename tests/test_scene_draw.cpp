@@ -1,0 +1,146 @@
+// Drawing a whole scene: camera choice and fallback, curves driving the view, mesh reset,
+// the winding rule chosen by the scene's file kind, and scenes that cannot be drawn.
+#include <gtest/gtest.h>
+
+#include "image/bitmap.h"
+#include "render/scene_draw.h"
+
+namespace tw {
+namespace {
+
+void addKeys(Camera& c, int first, float t, float x, float y, float z) {
+    const float v[3] = {x, y, z};
+    for (int i = 0; i < 3; ++i) addKey(c.curves[first + i], TCBKey{t, 0, 0, 0, v[i]});
+}
+
+Camera still(float px, float py, float pz, float tx, float ty, float tz) {
+    Camera c = makeCamera();
+    addKeys(c, 0, 0, px, py, pz);
+    addKeys(c, 3, 0, tx, ty, tz);
+    return c;
+}
+
+Mesh triangle(bool reversed, int material = 0) {
+    Mesh m;
+    allocate(m, 3, 1);
+    const float p[3][3] = {{-40, -40, 0}, {40, -40, 0}, {0, 40, 0}};
+    for (int i = 0; i < 3; ++i) {
+        m.vertices[i].x = p[i][0];
+        m.vertices[i].y = p[i][1];
+        m.vertices[i].z = p[i][2];
+    }
+    m.faces[0].a = 0;
+    m.faces[0].b = reversed ? 2 : 1;
+    m.faces[0].c = reversed ? 1 : 2;
+    m.materialIndex = material;
+    computeFaceNormals(m);
+    computeVertexNormals(m);
+    return m;
+}
+
+Scene wireScene(uint8_t is3ds, bool reversed) {
+    Scene s;
+    s.is3ds = is3ds;
+    Material wire;
+    setFlags(wire, MAT_WIRE);
+    s.materials.push_back(wire);
+    s.cameras.push_back(still(0, 0, -200, 0, 0, 0));
+    s.meshes.push_back(triangle(reversed));
+    return s;
+}
+
+class SceneDraw : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        frame = createBitmap(320, 240);
+        createZBuffer(gZBuffer, 320, 240);
+    }
+    int draw(Scene& s, int camera, float t) {
+        clearBitmap(frame);
+        clearZBuffer(gZBuffer);
+        drawScene(s, frame, camera, t);
+        int lit = 0;
+        for (int i = 0; i < frame.pixelCount(); ++i) lit += frame.pixels[i] != 0;
+        return lit;
+    }
+    Bitmap frame;
+};
+
+TEST_F(SceneDraw, WindingRuleFollowsTheFileKind) {
+    Scene tdsFront = wireScene(1, false), sivFront = wireScene(0, false);
+    Scene tdsBack = wireScene(1, true), sivBack = wireScene(0, true);
+    int a = draw(tdsFront, 0, 0), b = draw(sivFront, 0, 0);
+    int c = draw(tdsBack, 0, 0), d = draw(sivBack, 0, 0);
+    // Each winding is drawn by exactly one of the two kinds, and the kinds disagree.
+    EXPECT_TRUE((a > 0) != (b > 0)) << a << " " << b;
+    EXPECT_TRUE((c > 0) != (d > 0)) << c << " " << d;
+    EXPECT_EQ(a > 0, d > 0);
+    // A two-sided material is drawn whatever the winding and the kind.
+    for (Scene* s : {&tdsFront, &sivFront, &tdsBack, &sivBack}) {
+        Material tex;
+        setFlags(tex, MAT_WIRE | MAT_TWO_SIDED);
+        s->materials[0] = tex;
+        EXPECT_GT(draw(*s, 0, 0), 0);
+    }
+}
+
+TEST_F(SceneDraw, CameraIndexFallsBackToCameraZero) {
+    Scene s = wireScene(1, false);
+    if (draw(s, 0, 0) == 0) s = wireScene(1, true); // whichever winding faces the camera
+    // Camera 1 looks away from the triangle.
+    s.cameras.push_back(still(0, 0, -200, 0, 0, -400));
+    EXPECT_GT(draw(s, 0, 0), 0);
+    EXPECT_EQ(draw(s, 1, 0), 0);
+    float before = s.cameras[1].fovX;
+    EXPECT_GT(draw(s, 2, 0), 0);
+    EXPECT_GT(draw(s, 99, 0), 0);
+    EXPECT_GT(draw(s, -1, 0), 0);
+    EXPECT_FLOAT_EQ(s.cameras[1].fovX, before); // untouched by the fallback draws
+    EXPECT_FLOAT_EQ(s.cameras[0].fovX, 45 * kFovFactor);
+    EXPECT_FLOAT_EQ(s.cameras[0].fovY, 0.75f * 45 * kFovFactor);
+}
+
+TEST_F(SceneDraw, CurvesDriveTheViewAndMeshesAreReset) {
+    Scene s = wireScene(1, false);
+    if (draw(s, 0, 0) == 0) s = wireScene(1, true);
+    Camera moving = makeCamera();
+    addKeys(moving, 0, 0, 0, 0, -200);
+    addKeys(moving, 0, 10, 0, 0, -300);
+    addKeys(moving, 3, 0, 0, 0, 0);
+    addKeys(moving, 3, 10, 0, 0, -600); // looking away by t = 10
+    s.cameras[0] = moving;
+    s.meshes[0].px = 5;
+    rotate(s.meshes[0], 30, 40, 50);
+    setScale(s.meshes[0], 2, 2, 2);
+    int near = draw(s, 0, 0);
+    EXPECT_GT(near, 0);
+    EXPECT_FLOAT_EQ(s.cameras[0].position[2], -200);
+    Matrix identity;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) EXPECT_FLOAT_EQ(s.meshes[0].matrix.m[r][c], identity.m[r][c]);
+    EXPECT_FLOAT_EQ(s.meshes[0].px, 5);
+    EXPECT_EQ(draw(s, 0, 10), 0);
+    EXPECT_FLOAT_EQ(s.cameras[0].position[2], -300);
+}
+
+TEST_F(SceneDraw, ScenesThatCannotBeDrawnDrawNothing) {
+    Scene empty;
+    empty.meshes.push_back(triangle(false));
+    EXPECT_EQ(draw(empty, 0, 0), 0); // no camera
+
+    Scene s = wireScene(1, false);
+    s.meshes.push_back(triangle(true));
+    int both = draw(s, 0, 0);
+    EXPECT_GT(both, 0);
+    s.meshes[0].materialIndex = 5;
+    s.meshes[1].materialIndex = -1;
+    EXPECT_EQ(draw(s, 0, 0), 0); // invalid material indices are skipped
+
+    Scene unkeyed = wireScene(1, false);
+    unkeyed.meshes.push_back(triangle(true));
+    unkeyed.cameras[0].curves[4].keys.clear();
+    EXPECT_EQ(draw(unkeyed, 0, 0), 0); // a curve without keys is never evaluated
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,17 @@
+// The inspector's reading of one file into a JSON text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tw {
+
+// Reads `path` with the reader its content calls for ("ZSIV" first: SIV; a 0x4D4D chunk: 3DS,
+// read both as a single mesh and as a scene; a .tga name: TGA) and writes a JSON object to
+// `json`. `messages` is where the readers' reports are being collected while this runs; they
+// are copied into the JSON. Returns false with `error` set when no reader could make
+// anything of the file.
+bool inspectFile(const std::string& path, std::string& json, std::string& error,
+                 const std::vector<std::string>& messages);
+
+} // namespace tw
