@@ -4,8 +4,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <time.h>
-#include <unistd.h>
 
 #include "base/report.h"
 
@@ -23,37 +21,6 @@ bool endsWith(const std::string& s, const char* suffix) {
 
 bool lossless(const CaptureOptions& o) {
     return endsWith(o.path, ".mkv");
-}
-
-int64_t nowNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
-void reportProgress(CaptureSink& s, bool last) {
-    if (!s.options.progress) return;
-    int64_t now = nowNs();
-    int64_t total = s.options.frameCount;
-    int percent = total > 0 ? static_cast<int>(s.framesWritten * 100 / total) : 0;
-    if (percent > 100) percent = 100;
-    if (s.progressOnTty) {
-        // Redraw in place at most four times a second.
-        if (!last && now - s.lastReportNs < 250000000) return;
-    } else {
-        // A log gets one line per tenth.
-        int tenth = percent / 10;
-        if (!last && tenth == s.lastReportedTenth) return;
-        s.lastReportedTenth = tenth;
-    }
-    s.lastReportNs = now;
-    double wall = static_cast<double>(now - s.startNs) * 1e-9;
-    double video = static_cast<double>(s.framesWritten) / s.options.fps;
-    double speed = wall > 0 ? video / wall : 0.0;
-    std::fprintf(stderr, "%scapture %3d%%  %lld/%lld frames  %.2fx%s", s.progressOnTty ? "\r" : "",
-                 percent, static_cast<long long>(s.framesWritten), static_cast<long long>(total),
-                 speed, s.progressOnTty && !last ? "" : "\n");
-    std::fflush(stderr);
 }
 
 } // namespace
@@ -103,8 +70,10 @@ std::vector<std::string> ffmpegMuxArgs(const CaptureOptions& o, const std::strin
                                        const std::string& wav) {
     std::vector<std::string> a = {"ffmpeg",   "-hide_banner", "-loglevel", "error",
                                   "-nostdin", "-y",           "-i",        video};
-    if (!wav.empty()) a.insert(a.end(), {"-i", wav, "-map", "1:a:0"});
-    a.insert(a.end(), {"-map", "0:v:0", "-c:v", "copy"});
+    if (!wav.empty()) a.insert(a.end(), {"-i", wav});
+    a.insert(a.end(), {"-map", "0:v:0"});
+    if (!wav.empty()) a.insert(a.end(), {"-map", "1:a:0"});
+    a.insert(a.end(), {"-c:v", "copy"});
     if (!wav.empty()) {
         if (lossless(o)) {
             a.insert(a.end(), {"-c:a", "flac"});
@@ -119,51 +88,46 @@ std::vector<std::string> ffmpegMuxArgs(const CaptureOptions& o, const std::strin
 
 bool openCapture(CaptureSink& s, const CaptureOptions& options, bool withAudio) {
     s.options = options;
-    s.error = checkCaptureOptions(options);
-    if (!s.error.empty()) return false;
+    s.failure = checkCaptureOptions(options);
+    if (!s.failure.empty()) return false;
     // The video pass goes to a temporary in Matroska (it holds H.264 and FFV1 alike) when
     // the soundtrack is muxed afterwards.
     s.videoPath = withAudio ? options.path + ".video.mkv" : options.path;
     s.framesWritten = 0;
-    s.startNs = nowNs();
-    s.lastReportNs = 0;
-    s.lastReportedTenth = -1;
-    s.progressOnTty = isatty(STDERR_FILENO) == 1;
-    return startChild(ffmpegVideoArgs(options, s.videoPath), true, s.encoder, s.error);
+    return startChild(ffmpegVideoArgs(options, s.videoPath), true, s.encoder, s.failure);
 }
 
 bool CaptureSink::present(const Bitmap& frame) {
     if (encoder.input < 0) {
-        if (error.empty()) error = "the capture is not open";
+        if (failure.empty()) failure = "the capture is not open";
         return false;
     }
     if (frame.width != kFrameWidth || frame.height != kFrameHeight ||
         !frame.holds(kFrameWidth * kFrameHeight)) {
-        error = format("a frame of %dx%d cannot be captured (needs %dx%d)", frame.width,
-                       frame.height, kFrameWidth, kFrameHeight);
+        failure = format("a frame of %dx%d cannot be captured (needs %dx%d)", frame.width,
+                         frame.height, kFrameWidth, kFrameHeight);
         return false;
     }
     // Pixel words are 0xAARRGGBB in memory order B, G, R, A: exactly ffmpeg's "bgra".
     if (!writeAll(encoder.input, frame.pixels,
                   static_cast<size_t>(kFrameWidth) * kFrameHeight * 4)) {
-        error = errno == EPIPE ? "ffmpeg stopped taking frames (see its message above)"
-                               : format("cannot write a frame to ffmpeg: %s", std::strerror(errno));
+        failure = errno == EPIPE
+                      ? "ffmpeg stopped taking frames (see its message above)"
+                      : format("cannot write a frame to ffmpeg: %s", std::strerror(errno));
         return false;
     }
     ++framesWritten;
-    reportProgress(*this, false);
     return true;
 }
 
 bool finishCapture(CaptureSink& s, const std::string& wav) {
-    bool ok = finishChild(s.encoder, "ffmpeg", s.error);
-    if (ok) reportProgress(s, true);
+    bool ok = finishChild(s.encoder, "ffmpeg", s.failure);
     if (ok && s.videoPath != s.options.path) {
         if (wav.empty()) {
             std::fprintf(stderr, "tarnwick: no soundtrack was rendered; the video is silent\n");
         }
-        ok = runChild(ffmpegMuxArgs(s.options, s.videoPath, wav), s.error);
-        if (!ok) s.error = "adding the soundtrack: " + s.error;
+        ok = runChild(ffmpegMuxArgs(s.options, s.videoPath, wav), s.failure);
+        if (!ok) s.failure = "adding the soundtrack: " + s.failure;
     }
     if (s.videoPath != s.options.path) std::remove(s.videoPath.c_str());
     return ok;

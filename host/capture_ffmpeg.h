@@ -12,11 +12,9 @@
 namespace tw {
 
 struct CaptureOptions {
-    std::string path;       // the video to write: "*.mp4" (H.264) or "*.mkv" (lossless)
-    int fps = 60;           // frames per second of the video (and of the fixed-step clock)
-    int scale = 4;          // whole, even upscale factor: 4:2:0 chroma stays inside pixels
-    int64_t frameCount = 0; // frames the run will present, for the progress percentage
-    bool progress = true;   // a progress line on standard error
+    std::string path; // the video to write: "*.mp4" (H.264) or "*.mkv" (lossless)
+    int fps = 60;     // frames per second of the video (and of the fixed-step clock)
+    int scale = 4;    // whole, even upscale factor: 4:2:0 chroma stays inside pixels
 };
 
 // Checks the options before anything runs; returns an empty string when they are usable,
@@ -33,31 +31,28 @@ std::vector<std::string> ffmpegMuxArgs(const CaptureOptions& options, const std:
 
 struct CaptureSink final : FrameSink {
     // Writes the frame to the encoder. False when the encoder stopped taking frames; the
-    // reason is then in `error`.
+    // reason is then in `failure`.
     bool present(const Bitmap& frame) override;
+    std::string error() const override { return failure; }
 
     CaptureOptions options;
     ChildProcess encoder;
     std::string videoPath; // where the encoder writes (options.path, or a temporary to mux)
     int64_t framesWritten = 0;
-    int64_t startNs = 0; // wall clock at open, for the speed figure
-    int64_t lastReportNs = 0;
-    int lastReportedTenth = -1;
-    bool progressOnTty = false;
-    std::string error;
+    std::string failure; // one line: why the capture failed
 };
 
 // Starts the encoder. With `withAudio` the video goes to a temporary file next to
 // options.path and finishCapture muxes the soundtrack into the final file; without it the
-// encoder writes options.path directly. False with `sink.error` set when ffmpeg cannot start.
+// encoder writes options.path directly. False with `sink.failure` set when ffmpeg cannot start.
 bool openCapture(CaptureSink& sink, const CaptureOptions& options, bool withAudio);
 
 // Ends the video (end of input), checks the encoder's exit, then, if the capture was opened
 // with audio, muxes `wav` in (an empty `wav` then gives a silent video, with a note).
-// Removes the temporary. False with `sink.error` set on any failure.
+// Removes the temporary. False with `sink.failure` set on any failure.
 bool finishCapture(CaptureSink& sink, const std::string& wav);
 
-// Stops a capture that failed: ends the encoder and removes the temporary, keeps sink.error.
+// Stops a capture that failed: ends the encoder and removes the temporary, keeps sink.failure.
 void abandonCapture(CaptureSink& sink);
 
 } // namespace tw

@@ -7,12 +7,17 @@
 #include <string>
 
 #include "base/paths.h"
+#include "host/capture_run.h"
+#include "host/demo.h"
+#include "host/demo_clock.h"
+#include "host/display_sdl.h"
 #include "host/music_xmp.h"
 #include "host/offline.h"
 #include "host/options.h"
 #include "host/png_sink.h"
 #include "host/png_writer.h"
 #include "host/stills.h"
+#include "scenes/registry.h"
 
 namespace fs = std::filesystem;
 
@@ -52,7 +57,7 @@ int runFrames(const tw::Options& o) {
         return 1;
     }
     tw::PngFrameSink sink(o.framesDir);
-    tw::SilentMusic music;
+    tw::OfflineMusic music;
     tw::OfflineRange range;
     range.fps = o.fps;
     range.from = o.from;
@@ -68,10 +73,38 @@ int runFrames(const tw::Options& o) {
     return 0;
 }
 
+// The live presentation: the display opens first (nothing is loaded when it cannot), the
+// clock is real time, and the loop runs until the timeline ends or the user quits.
+int runLive(const tw::Options& o) {
+    tw::Demo demo;
+    tw::demoCreateFramebuffer(demo);
+    tw::SdlDisplay display;
+    tw::DisplayOptions d;
+    d.windowed = o.windowed;
+    d.scale = o.scale;
+    d.vsync = o.vsync;
+    if (!tw::openDisplay(display, "tarnwick", demo.framebuffer.width, demo.framebuffer.height,
+                         d)) {
+        std::fprintf(stderr,
+                     "tarnwick: cannot open the display (%s); without a screen, render a video "
+                     "with --capture FILE.mp4 or frames with --frames DIR\n",
+                     display.error.c_str());
+        return 1;
+    }
+    tw::XmpMusic music;
+    tw::DemoClock clock;
+    tw::demoStartup(demo, music, clock, tw::dataPath("data/vekt51.xm"));
+    while (tw::demoFrame(demo, display, clock, music) == tw::FrameResult::Continue) {
+    }
+    music.free();
+    tw::closeDisplay(display);
+    return 0;
+}
+
 int runStills(const tw::Options& o) {
     tw::StillsSink sink;
     sink.wanted = tw::sceneStillFrames(o.fps);
-    tw::SilentMusic music;
+    tw::OfflineMusic music;
     tw::OfflineRange range;
     range.fps = o.fps;
     range.progress = true;
@@ -114,7 +147,6 @@ int main(int argc, char** argv) {
     if (o.mode == tw::RunMode::Frames) return runFrames(o);
     if (o.mode == tw::RunMode::Stills) return runStills(o);
     if (o.mode == tw::RunMode::ListSyncs) return tw::listSyncs(tw::dataPath("data/vekt51.xm"));
-    std::fprintf(stderr, "tarnwick: the live display is not built yet; "
-                         "render offline with --frames DIR\n");
-    return 1;
+    if (o.mode == tw::RunMode::Capture) return tw::runCapture(o);
+    return runLive(o);
 }

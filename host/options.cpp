@@ -40,10 +40,16 @@ std::string helpText() {
            "                  DIR/frame_NNNNN.png (N counts from the first frame of the run)\n"
            "  --stills FILE   render the whole run offline and write one still per scene,\n"
            "                  tiled four across, as a PNG contact sheet\n"
-           "  --fps N         offline frame rate (default 30)\n"
+           "  --capture FILE  render offline, deterministically, into a video with its\n"
+           "                  soundtrack: FILE.mp4 (H.264) or FILE.mkv (lossless); needs ffmpeg\n"
+           "  --fps N         offline frame rate (default 30 for --frames, 60 for --capture)\n"
            "  --from S        offline: first second to write; earlier frames are still drawn,\n"
            "                  since scenes carry state from frame to frame (default 0)\n"
            "  --to S          offline: last second to write (default 177)\n"
+           "  --window        play in a window titled \"tarnwick\" instead of full screen\n"
+           "  --scale N       --window: window size 320x240 times N (default 3);\n"
+           "                  --capture: video size times N, even (default 4: 1280x960)\n"
+           "  --no-vsync      do not wait for the screen's refresh when showing a frame\n"
            "  --list-syncs    print the music's sync commands (time, value, position) and exit\n"
            "  --help          show this text\n"
            "  --version       show the version\n";
@@ -74,6 +80,22 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             if (!v) return false;
             o.framesDir = v;
             if (o.mode == RunMode::Play) o.mode = RunMode::Frames;
+        } else if (!std::strcmp(a, "--capture")) {
+            const char* v = value(a);
+            if (!v) return false;
+            o.capturePath = v;
+            if (o.mode == RunMode::Play) o.mode = RunMode::Capture;
+        } else if (!std::strcmp(a, "--window")) {
+            o.windowed = true;
+        } else if (!std::strcmp(a, "--no-vsync")) {
+            o.vsync = false;
+        } else if (!std::strcmp(a, "--scale")) {
+            const char* v = value(a);
+            if (!v) return false;
+            if (!parseInt(v, o.scale, 1, 16)) {
+                error = "--scale takes a whole number from 1 to 16";
+                return false;
+            }
         } else if (!std::strcmp(a, "--stills")) {
             const char* v = value(a);
             if (!v) return false;
@@ -86,6 +108,7 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
                 error = "--fps takes a whole number from 1 to 1000";
                 return false;
             }
+            o.fpsGiven = true;
         } else if (!std::strcmp(a, "--from") || !std::strcmp(a, "--to")) {
             const char* v = value(a);
             if (!v) return false;
@@ -111,9 +134,26 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
         return false;
     }
     if ((o.fromGiven || o.toGiven) && o.mode == RunMode::Play) {
-        error = "--from and --to apply to offline runs (--frames)";
+        error = "--from and --to apply to offline runs (--frames, --capture)";
         return false;
     }
+    if (!o.framesDir.empty() + !o.stillsFile.empty() + !o.capturePath.empty() > 1) {
+        error = "choose one of --frames, --stills and --capture";
+        return false;
+    }
+    bool offline =
+        o.mode == RunMode::Frames || o.mode == RunMode::Stills || o.mode == RunMode::Capture;
+    if (offline && (o.windowed || !o.vsync)) {
+        error = "--window and --no-vsync apply to live play, not to offline runs";
+        return false;
+    }
+    if (o.scale != 0 && (o.mode == RunMode::Frames || o.mode == RunMode::Stills ||
+                         (o.mode == RunMode::Play && !o.windowed))) {
+        error = "--scale applies to --window and --capture (full screen scales to fit)";
+        return false;
+    }
+    if (o.scale == 0) o.scale = o.mode == RunMode::Capture ? 4 : 3;
+    if (o.mode == RunMode::Capture && !o.fpsGiven) o.fps = 60;
     return true;
 }
 

@@ -89,12 +89,10 @@ TEST_F(Capture, LosslessMasterHoldsEveryFrameScaledNearestNeighbourPixelExact) {
     o.path = file("master.mkv");
     o.fps = 10;
     o.scale = 2;
-    o.frameCount = 5;
-    o.progress = false;
     CaptureSink sink;
-    ASSERT_TRUE(openCapture(sink, o, false)) << sink.error;
-    for (int n = 0; n < 5; ++n) ASSERT_TRUE(sink.present(testFrame(n))) << sink.error;
-    ASSERT_TRUE(finishCapture(sink, "")) << sink.error;
+    ASSERT_TRUE(openCapture(sink, o, false)) << sink.failure;
+    for (int n = 0; n < 5; ++n) ASSERT_TRUE(sink.present(testFrame(n))) << sink.failure;
+    ASSERT_TRUE(finishCapture(sink, "")) << sink.failure;
     EXPECT_EQ(sink.framesWritten, 5);
 
     std::string raw = run("ffmpeg -v error -i '" + o.path + "' -f rawvideo -pix_fmt bgra -");
@@ -119,12 +117,10 @@ TEST_F(Capture, H264VideoHasTheSizeFrameCountDurationAndColourTags) {
     CaptureOptions o;
     o.path = file("clip.mp4");
     o.fps = 6;
-    o.frameCount = 12;
-    o.progress = false;
     CaptureSink sink;
-    ASSERT_TRUE(openCapture(sink, o, false)) << sink.error;
-    for (int n = 0; n < 12; ++n) ASSERT_TRUE(sink.present(testFrame(n))) << sink.error;
-    ASSERT_TRUE(finishCapture(sink, "")) << sink.error;
+    ASSERT_TRUE(openCapture(sink, o, false)) << sink.failure;
+    for (int n = 0; n < 12; ++n) ASSERT_TRUE(sink.present(testFrame(n))) << sink.failure;
+    ASSERT_TRUE(finishCapture(sink, "")) << sink.failure;
 
     EXPECT_EQ(probe(o.path, "v:0", "stream=codec_name"), "h264");
     EXPECT_EQ(probe(o.path, "v:0", "stream=width"), "1280");
@@ -157,14 +153,12 @@ TEST_F(Capture, SoundtrackIsMuxedAfterTheVideoAndTheTemporaryRemoved) {
     CaptureOptions o;
     o.path = file("with-sound.mp4");
     o.fps = 5;
-    o.frameCount = 10;
-    o.progress = false;
     std::string wav = file("sound.wav");
     writeSilentishWav(wav, 2);
     CaptureSink sink;
-    ASSERT_TRUE(openCapture(sink, o, true)) << sink.error;
-    for (int n = 0; n < 10; ++n) ASSERT_TRUE(sink.present(testFrame(n))) << sink.error;
-    ASSERT_TRUE(finishCapture(sink, wav)) << sink.error;
+    ASSERT_TRUE(openCapture(sink, o, true)) << sink.failure;
+    for (int n = 0; n < 10; ++n) ASSERT_TRUE(sink.present(testFrame(n))) << sink.failure;
+    ASSERT_TRUE(finishCapture(sink, wav)) << sink.failure;
 
     EXPECT_FALSE(fs::exists(sink.videoPath));
     EXPECT_EQ(probe(o.path, "v:0", "stream=nb_read_frames"), "10");
@@ -176,9 +170,9 @@ TEST_F(Capture, SoundtrackIsMuxedAfterTheVideoAndTheTemporaryRemoved) {
     // Opened for sound but none came: still a playable silent video under the given name.
     CaptureSink silent;
     o.path = file("silent.mp4");
-    ASSERT_TRUE(openCapture(silent, o, true)) << silent.error;
-    for (int n = 0; n < 3; ++n) ASSERT_TRUE(silent.present(testFrame(n))) << silent.error;
-    ASSERT_TRUE(finishCapture(silent, "")) << silent.error;
+    ASSERT_TRUE(openCapture(silent, o, true)) << silent.failure;
+    for (int n = 0; n < 3; ++n) ASSERT_TRUE(silent.present(testFrame(n))) << silent.failure;
+    ASSERT_TRUE(finishCapture(silent, "")) << silent.failure;
     EXPECT_EQ(probe(o.path, "v:0", "stream=nb_read_frames"), "3");
     EXPECT_FALSE(fs::exists(silent.videoPath));
 }
@@ -206,14 +200,13 @@ TEST_F(Capture, BadOptionsAreRefusedWithAReason) {
     o.path = file("odd.mp4");
     o.scale = 5;
     EXPECT_FALSE(openCapture(sink, o, false));
-    EXPECT_FALSE(sink.error.empty());
+    EXPECT_FALSE(sink.failure.empty());
     EXPECT_FALSE(sink.present(testFrame(0))); // never opened: refuses, does not crash
 }
 
 TEST_F(Capture, MissingFfmpegAndAFailingFfmpegAreReportedNotHidden) {
     CaptureOptions o;
     o.path = file("none.mp4");
-    o.progress = false;
     {
         // ffmpeg not on PATH.
         std::string saved = std::getenv("PATH") ? std::getenv("PATH") : "";
@@ -222,28 +215,28 @@ TEST_F(Capture, MissingFfmpegAndAFailingFfmpegAreReportedNotHidden) {
         bool opened = openCapture(sink, o, false);
         setenv("PATH", saved.c_str(), 1);
         EXPECT_FALSE(opened);
-        EXPECT_NE(sink.error.find("ffmpeg"), std::string::npos) << sink.error;
-        EXPECT_NE(sink.error.find("not found"), std::string::npos) << sink.error;
+        EXPECT_NE(sink.failure.find("ffmpeg"), std::string::npos) << sink.failure;
+        EXPECT_NE(sink.failure.find("not found"), std::string::npos) << sink.failure;
     }
     {
         // ffmpeg starts but cannot write its output: the frames stop going in, and the exit
         // status is reported, never success.
         o.path = file("no-such-dir/out.mp4");
         CaptureSink sink;
-        ASSERT_TRUE(openCapture(sink, o, false)) << sink.error;
+        ASSERT_TRUE(openCapture(sink, o, false)) << sink.failure;
         bool allWritten = true;
         for (int n = 0; n < 50 && allWritten; ++n) allWritten = sink.present(testFrame(n % 8));
         if (!allWritten) {
-            EXPECT_NE(sink.error.find("ffmpeg stopped"), std::string::npos);
+            EXPECT_NE(sink.failure.find("ffmpeg stopped"), std::string::npos);
         }
         EXPECT_FALSE(finishCapture(sink, ""));
-        EXPECT_NE(sink.error.find("exit status"), std::string::npos) << sink.error;
+        EXPECT_NE(sink.failure.find("exit status"), std::string::npos) << sink.failure;
     }
     {
         // A frame of the wrong size is refused without writing a partial frame.
         o.path = file("size.mp4");
         CaptureSink sink;
-        ASSERT_TRUE(openCapture(sink, o, false)) << sink.error;
+        ASSERT_TRUE(openCapture(sink, o, false)) << sink.failure;
         EXPECT_FALSE(sink.present(createBitmap(160, 120)));
         EXPECT_EQ(sink.framesWritten, 0);
         abandonCapture(sink);
