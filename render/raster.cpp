@@ -30,6 +30,11 @@ inline int32_t preStep(int32_t start, int32_t grad, int32_t f) {
     return step(start, prod >> 4);
 }
 
+// d * n with the wrap-around of a 32-bit multiply (n is a pixel count skipped at the border).
+inline int32_t times(int32_t d, int32_t n) {
+    return static_cast<int32_t>(static_cast<uint32_t>(d) * static_cast<uint32_t>(n));
+}
+
 inline uint32_t texel(const uint32_t* tex, int32_t shift, int32_t mask, int32_t u, int32_t v) {
     return tex[(((v >> 16) & mask) << shift) + ((u >> 16) & mask)];
 }
@@ -160,16 +165,23 @@ void drawRows(Bitmap& target, int32_t y0, int32_t y1, Edge<N>& left, Edge<N>& ri
               const int32_t* grad, const Span& span) {
     const int32_t w = target.width;
     for (int32_t y = y0; y < y1; ++y) {
-        const int32_t xs = fixedCeil(left.x), xe = fixedCeil(right.x);
+        // The edges interpolate between vertices inside [1, W - 1], but a nearly flat long
+        // edge (slope up to W * 65536) loses a pixel or two of its start to float
+        // cancellation: the span is kept to columns 1..W-2.
+        int32_t xs = fixedCeil(left.x), xe = fixedCeil(right.x);
+        const int32_t skip = xs < 1 ? 1 - xs : 0;
+        xs += skip;
+        xe = xe < w - 1 ? xe : w - 1;
         if (xe > xs) {
             // 8-bit sub-pixel pre-step from the left edge to the first pixel centre; a left
             // edge exactly on a centre still gets f = 255 (0xFFFF - 0 = 0xFFFF).
             const int32_t f = (0xFFFF - (left.x & 0xFFFF)) >> 8;
             int32_t a[N];
-            for (int i = 0; i < N; ++i) a[i] = preStep(left.a[i], grad[i], f);
+            for (int i = 0; i < N; ++i)
+                a[i] = step(preStep(left.a[i], grad[i], f), times(grad[i], skip));
+            const int32_t q = step(left.a[N], times(grad[N], skip)); // q starts without pre-step
             const size_t row = static_cast<size_t>(y) * static_cast<size_t>(w);
-            span(target.pixels + row + xs, gZBuffer.depth.data() + row + xs, xe - xs, a, left.a[N],
-                 grad); // q starts without pre-step
+            span(target.pixels + row + xs, gZBuffer.depth.data() + row + xs, xe - xs, a, q, grad);
         }
         left.x = step(left.x, left.dx);
         right.x = step(right.x, right.dx);
@@ -177,9 +189,10 @@ void drawRows(Bitmap& target, int32_t y0, int32_t y1, Edge<N>& left, Edge<N>& ri
     }
 }
 
-inline bool inside(float v, float limit) {
-    return v >= 0.0f && v <= limit;
-} // NaN fails
+// The set-up hands over vertices inside [1, W - 1] x [1, H - 1] (NaN fails the test).
+inline bool inside(float v, int32_t size) {
+    return v >= 1.0f && v <= static_cast<float>(size - 1);
+}
 
 // Loads a vertex's interpolated attributes: N texture coordinates, then q.
 template <int N> void attributes(const Vertex& v, float* out) {
@@ -200,15 +213,13 @@ void rasterise(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, const Span& span
         v->iy = fixedCeil(toFixed(v->sy));
         v->ix = fixedCeil(toFixed(v->sx));
     }
-    // The set-up only hands over vertices inside [1, W-1] x [1, H-1]; anything outside the
-    // target (or NaN) is refused here so that no span can leave the bitmap or depth buffer.
+    // Anything outside [1, W-1] x [1, H-1] (or NaN) is refused: rows then stay in 1..H-2, and
+    // the span clamp keeps columns in 1..W-2, so nothing leaves the bitmap or depth buffer.
     const int32_t w = target.width, hgt = target.height;
     if (!target.pixels || w <= 0 || hgt <= 0) return;
     if (gZBuffer.depth.size() < static_cast<size_t>(w) * static_cast<size_t>(hgt)) return;
     for (Vertex* v : vs)
-        if (!inside(v->sx, static_cast<float>(w - 1)) ||
-            !inside(v->sy, static_cast<float>(hgt - 1)))
-            return;
+        if (!inside(v->sx, w) || !inside(v->sy, hgt)) return;
 
     Vertex* t = vs[0];
     Vertex* m = vs[1];

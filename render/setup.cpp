@@ -2,6 +2,7 @@
 // frustum outcodes and clipping, re-projection, the fan, and the rasteriser dispatch.
 #include "render/setup.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "image/ops.h"
@@ -51,10 +52,18 @@ void texturePair(UV& out, bool env, bool envFace, bool fromVertex, const Face& f
     }
 }
 
+// Frustum points project into [1, W - 1] x [1, H - 1], but only up to float rounding (a few
+// thousandths of a pixel); pinning them there keeps the fill rule off the frame's border.
+void pinToView(Vertex& p, float width, float height) {
+    p.sx = std::clamp(p.sx, 1.0f, width - 1);
+    p.sy = std::clamp(p.sy, 1.0f, height - 1);
+}
+
 void reproject(Vertex& p, float halfW, float halfH) {
     p.depth = p.cz;
     p.sx = p.cx / p.cz * (halfW - 1) + halfW;
     p.sy = p.cy / p.cz * (halfH - 1) + halfH;
+    pinToView(p, 2 * halfW, 2 * halfH);
 }
 
 void clipAndDraw(Bitmap& target, const Material& material, const Vertex& a, const Vertex& b,
@@ -218,6 +227,10 @@ void setupFace(Bitmap& target, const Mesh& mesh, Face& face, const Matrix& rotat
 
     // 6-9. Inside the frustum: straight to the rasteriser; otherwise clip, re-project, fan.
     if ((A.outcode | B.outcode | C.outcode) == 0) {
+        const float w = static_cast<float>(target.width), h = static_cast<float>(target.height);
+        pinToView(A, w, h);
+        pinToView(B, w, h);
+        pinToView(C, w, h);
         drawTriangle(target, material, A, B, C);
         return;
     }

@@ -1,5 +1,4 @@
-// Opening eye: the 3D layer shows only in pulses on the beat; the eye stays over it through
-// its mask, and accents blur the whole frame.
+// Opening eye: a pulsing 3D scene seen through an eye picture and its mask.
 #include "scenes/eye.h"
 
 #include "base/paths.h"
@@ -7,43 +6,38 @@
 #include "image/ops.h"
 #include "image/tga.h"
 #include "render/scene_draw.h"
-#include "scenes/scene_common.h"
-#include "scenes/standin.h"
 
 namespace tw {
 
-void setupEye(EyeScene& scene) {
-    const std::string eyePath = dataPath("data/eye.tga");
-    const std::string maskPath = dataPath("data/eye_alpha.tga");
-    readTga(scene.eye, eyePath);
-    readTga(scene.mask, maskPath);
-    load3dsScene(scene.world, dataPath("data/scene03.3ds"));
-    scene.scratch = createBitmap(320, 240);
-    // Stand-ins: a black eye, and a zero mask that shows the 3D layer unchanged.
-    ensurePicture(scene.eye, 320, 240, 0x00000000u, eyePath);
-    ensurePicture(scene.mask, 320, 240, 0x00000000u, maskPath);
+void setupEye(EyeScene& s) {
+    readTga(s.eye, dataPath("data/eye.tga"));
+    readTga(s.eyeMask, dataPath("data/eye_alpha.tga"));
+    load3dsScene(s.scene, dataPath("data/scene03.3ds"));
+    s.scratch = createBitmap(320, 240);
 }
 
-void runEye(EyeScene& scene, Bitmap& framebuffer, float t) {
+void runEye(EyeScene& s, Bitmap& framebuffer, float t) {
     clearBitmap(framebuffer);
-    if (latchSync(SYNC_BEAT)) scene.pulseHitTime = t;
-    if (latchSync(SYNC_ACCENT)) scene.blurHitTime = t;
-    if (scene.firstFrame) {
-        scene.startTime = t;
-        scene.firstFrame = 0;
+    if (latchSync(SYNC_BEAT)) s.pulseHitTime = t;
+    if (latchSync(SYNC_ACCENT)) s.blurHitTime = t;
+    if (s.firstFrame) {
+        s.startTime = t;
+        s.firstFrame = false;
     }
-    scene.pulseLevel = hitDecay(scene.pulseHitTime, t, 50.0f, 0.02f, 24.0f);
+    s.pulse = s.pulseHitTime + 50 > t ? (s.pulseHitTime + 50 - t) * 0.02f * 24 : 0.0f;
 
-    drawScene(scene.world, framebuffer, 0, (t - scene.startTime) * 0.005f);
+    drawScene(s.scene, framebuffer, 0, (t - s.startTime) * 0.005f);
     smooth4(framebuffer);
     addNoise(framebuffer, 24);
-    // Between pulses the weight is 0 and the 3D layer is black.
-    scaleBitmap(framebuffer, static_cast<int32_t>(scene.pulseLevel * 10.0f));
-    maskBlend(scene.eye, framebuffer, scene.mask);
+    scaleBitmap(framebuffer, static_cast<int32_t>(s.pulse * 10));
+    // A picture that did not load is smaller than the frame: maskBlend then leaves the frame
+    // as it is, the same as a mask of zero.
+    maskBlend(s.eye, framebuffer, s.eyeMask);
 
-    if (t < scene.blurHitTime + 50.0f) {
-        auto r = static_cast<uint32_t>((scene.blurHitTime + 50.0f - t) * 0.02f * 32.0f);
-        blurThrough(framebuffer, scene.scratch, r, r);
+    if (t < s.blurHitTime + 50) {
+        const auto r = static_cast<uint32_t>((s.blurHitTime + 50 - t) * 0.02f * 32);
+        boxBlurV(s.scratch, framebuffer, r);
+        boxBlurH(framebuffer, s.scratch, r);
     }
 }
 

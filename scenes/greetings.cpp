@@ -1,88 +1,102 @@
-// Greetings: a 32-row strip of text stretched column by column into a band whose height and
-// centre follow fixed waves, added over a 3D flight that beats throw back.
+// Greetings: a waving ribbon of text over an animated 3DS flight.
 #include "scenes/greetings.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "base/paths.h"
-#include "base/report.h"
+#include "base/random.h"
 #include "host/sync.h"
 #include "image/ops.h"
 #include "image/tga.h"
-#include "render/material.h"
 #include "render/scene_draw.h"
-#include "scenes/scene_common.h"
 
 namespace tw {
 
 namespace {
+
 constexpr int32_t kRibbonWidth = 4096;
 constexpr int32_t kRibbonRows = 32;
-} // namespace
 
-void setupGreetings(GreetingsScene& scene) {
-    scene.scratch = createBitmap(320, 240);
-    load3dsScene(scene.world, dataPath("data/scene01.3ds"));
-    if (!scene.world.materials.empty()) scene.world.materials[0].flags |= MAT_ENV1_FACE;
-    for (int k = 0; k < 320; ++k) {
-        const double a = k * 0.017452778f;
-        scene.centre[k] = static_cast<int32_t>(20.0 * std::sin(a) +
-                                               40.0 * std::cos(k * 0.010471666653951009) + 110.0);
-        scene.height[k] =
-            static_cast<int32_t>(std::sin(a) * std::cos(k * 0.013962222205268014) * 64.0 + 96.0);
+uint32_t addSaturated(uint32_t a, uint32_t b) {
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        uint32_t c = ((a >> shift) & 255) + ((b >> shift) & 255);
+        out |= (c > 255 ? 255 : c) << shift;
     }
-    const std::string path = dataPath("data/greets.tga");
-    readTga(scene.ribbon, path);
-    if (scene.ribbon.width != kRibbonWidth || scene.ribbon.height != kRibbonRows ||
-        !scene.ribbon.holds(kRibbonWidth * kRibbonRows)) {
-        reportOut(format("%s: not a 4096x32 strip, the ribbon is left out\n", path.c_str()));
-        scene.ribbon = Bitmap();
-    }
+    return out;
 }
 
-void drawRibbon(const GreetingsScene& scene, Bitmap& framebuffer, float s) {
-    if (!scene.ribbon.pixels || !framebuffer.holds(320 * 240)) return;
-    const uint32_t* texels = scene.ribbon.pixels;
-    for (int i = 0; i < 320; ++i) {
-        const int32_t h = scene.height[i];
+} // namespace
+
+void setupGreetings(GreetingsScene& s) {
+    s.scratch = createBitmap(320, 240);
+    load3dsScene(s.scene, dataPath("data/scene01.3ds"));
+    if (!s.scene.materials.empty()) {
+        Material& m = s.scene.materials[0];
+        setFlags(m, m.flags | MAT_ENV1_FACE);
+    }
+    for (int k = 0; k < 320; ++k) {
+        const double a = k * 0.017452778;
+        s.centre[k] =
+            static_cast<int32_t>(20 * std::sin(a) + 40 * std::cos(k * 0.010471666653951009) + 110);
+        s.height[k] =
+            static_cast<int32_t>(std::sin(a) * std::cos(k * 0.013962222205268014) * 64 + 96);
+    }
+    readTga(s.ribbon, dataPath("data/greets.tga"));
+}
+
+void drawRibbon(const GreetingsScene& s, Bitmap& framebuffer, float phase) {
+    // Texture columns wrap at 4096 and rows run to 31: a smaller picture (or none) is
+    // never read.
+    if (!s.ribbon.pixels || s.ribbon.width < kRibbonWidth || s.ribbon.height < kRibbonRows) return;
+    const int32_t columns = framebuffer.width < 320 ? framebuffer.width : 320;
+    const int32_t rows = framebuffer.height < 240 ? framebuffer.height : 240;
+    for (int32_t i = 0; i < columns; ++i) {
+        const int32_t h = s.height[i];
         if (h <= 0) continue;
-        // 32 texture rows over h screen rows, in 16.16.
         const uint32_t step = 0x200000u / static_cast<uint32_t>(h);
-        const int32_t first = scene.centre[319 - i] - h / 2;
-        // Each texture column covers two screen columns.
-        const int32_t u = static_cast<int32_t>((i / 2) + s * 1.2) & (kRibbonWidth - 1);
+        const int32_t first = s.centre[319 - i] - h / 2;
+        const int32_t u =
+            static_cast<int32_t>(static_cast<float>(i / 2) + phase * 1.2f) & (kRibbonWidth - 1);
         for (int32_t j = 0; j < h; ++j) {
             const int32_t y = first + j;
-            if (y <= 0 || y >= 240) continue; // row 0 is never drawn
+            if (y <= 0 || y >= rows) continue;
             const uint32_t v = (static_cast<uint32_t>(j) * step) >> 16;
-            const uint32_t texel = texels[v * kRibbonWidth + u];
-            if ((texel & 0x00FF0000u) == 0) continue; // text is where red is non-zero
-            uint32_t& d = framebuffer.pixels[y * 320 + i];
-            uint32_t out = 0;
-            for (int c = 0; c < 32; c += 8) {
-                uint32_t sum = ((d >> c) & 255u) + ((texel >> c) & 255u);
-                out |= std::min(sum, 255u) << c;
-            }
-            d = out;
+            const uint32_t texel =
+                s.ribbon
+                    .pixels[v * static_cast<uint32_t>(s.ribbon.width) + static_cast<uint32_t>(u)];
+            if ((texel & 0x00ff0000u) == 0) continue;
+            uint32_t& pixel = framebuffer.pixels[y * framebuffer.width + i];
+            pixel = addSaturated(pixel, texel);
         }
     }
 }
 
-void runGreetings(GreetingsScene& scene, Bitmap& framebuffer, float t) {
-    if (latchSync(SYNC_BEAT)) scene.beatHitTime = t;
-    if (scene.firstFrame) {
-        scene.startTime = t;
-        scene.firstFrame = 0;
+void runGreetings(GreetingsScene& s, Bitmap& framebuffer, float t) {
+    if (latchSync(SYNC_BEAT)) s.beatHitTime = t;
+    if (s.firstFrame) {
+        s.startTime = t;
+        s.firstFrame = false;
     }
-    scene.kickLevel = hitDecay(scene.beatHitTime, t, 50.0f, 0.02f, 24.0f);
+    s.kick = s.beatHitTime + 50 > t ? (s.beatHitTime + 50 - t) * 0.02f * 24 : 0.0f;
+
     clearZBuffer(gZBuffer);
     clearBitmap(framebuffer);
-    float T = (24.0f - scene.kickLevel) * 0.02f + (t - scene.startTime) * 0.014f;
-    if (T > 26.0f) T -= 26.0f;
-    drawScene(scene.world, framebuffer, 0, T);
-    kickOrRandomBlur(framebuffer, scene.scratch, scene.kickLevel, t, 4.0);
-    drawRibbon(scene, framebuffer, (24.0f - scene.kickLevel) + (t - scene.startTime));
+    float sceneTime = (24 - s.kick) * 0.02f + (t - s.startTime) * 0.014f;
+    if (sceneTime > 26) sceneTime -= 26;
+    drawScene(s.scene, framebuffer, 0, sceneTime);
+
+    if (s.kick > 0) {
+        boxBlurV(s.scratch, framebuffer, static_cast<uint32_t>(s.kick));
+        boxBlurH(framebuffer, s.scratch, 0);
+    } else if (demoRand() % 10 >= 6) {
+        const double dt = static_cast<double>(t);
+        boxBlurV(s.scratch, framebuffer,
+                 static_cast<uint32_t>((std::sin(dt * 0.0479951388306088) + 1) * 4));
+        boxBlurH(framebuffer, s.scratch,
+                 static_cast<uint32_t>((std::sin(dt * 0.06282999992370605) + 1) * 4));
+    }
+    drawRibbon(s, framebuffer, (24 - s.kick) + (t - s.startTime));
     smooth4(framebuffer);
     addNoise(framebuffer, 16);
 }

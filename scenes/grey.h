@@ -1,8 +1,6 @@
 // Grey scene: an animated 3DS scene drained of colour that returns on every beat.
 #pragma once
 
-#include <cstdint>
-
 #include "formats/scene.h"
 #include "image/bitmap.h"
 #include "render/camera.h"
@@ -10,13 +8,13 @@
 namespace tw {
 
 struct GreyScene {
-    Scene world;              // "data/scene04.3ds", at least three materials
-    Bitmap scratch;           // vertical blur pass
-    Camera projector;         // follows scene camera 0 and projects the second layers
-    float beatHitTime = 0.0f; // centiseconds
-    uint8_t firstFrame = 1;
-    float startTime = -100.0f;
-    float kickLevel = 0.0f;
+    Scene scene;      // "data/scene04.3ds"
+    Bitmap scratch;   // vertical blur pass
+    Camera projector; // follows scene camera 0 for the projected second layers
+    float beatHitTime = 0;
+    bool firstFrame = true;
+    float startTime = -100;
+    float kick = 0; // 24 at a beat, falling to 0 over 50 cs
 };
 
 void setupGrey(GreyScene& scene);

@@ -1,46 +1,50 @@
-// Tunnel: the SIV flight runs 0.96 ahead of its steady clock; an accent throws it back by
-// that lead and lets it catch up while the frame is blurred vertically.
+// Tunnel: a SIV scene flown through, kicked back on accents.
 #include "scenes/tunnel.h"
 
+#include <cmath>
+
 #include "base/paths.h"
-#include "base/report.h"
+#include "base/random.h"
 #include "host/sync.h"
 #include "image/ops.h"
 #include "image/tga.h"
-#include "render/material.h"
 #include "render/scene_draw.h"
-#include "scenes/scene_common.h"
-#include "scenes/standin.h"
 
 namespace tw {
 
-void setupTunnel(TunnelScene& scene) {
-    scene.scratch = createBitmap(320, 240);
-    const std::string overlayPath = dataPath("data/sweet2.tga");
-    readTga(scene.overlay, overlayPath);
-    // Alpha 255 keeps the frame: the stand-in overlay shows nothing.
-    ensurePicture(scene.overlay, 320, 240, 0xFF000000u, overlayPath);
-    const std::string scenePath = dataPath("data/tunnel.siv");
-    loadSivScene(scene.world, scenePath);
-    // Chrome: the first material is environment-mapped from face normals.
-    if (!scene.world.materials.empty())
-        setFlags(scene.world.materials[0], MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE);
-    else
-        reportOut(format("%s: no materials, drawn as loaded\n", scenePath.c_str()));
+void setupTunnel(TunnelScene& s) {
+    s.scratch = createBitmap(320, 240);
+    readTga(s.overlay, dataPath("data/sweet2.tga"));
+    loadSivScene(s.scene, dataPath("data/tunnel.siv"));
+    // Face-normal environment mapping on the walls; a file without materials keeps none.
+    if (!s.scene.materials.empty()) {
+        setFlags(s.scene.materials[0], MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE);
+    }
 }
 
-void runTunnel(TunnelScene& scene, Bitmap& framebuffer, float t) {
-    if (latchSync(SYNC_ACCENT)) scene.syncHitTime = t;
-    if (scene.firstFrame) {
-        scene.startTime = t;
-        scene.firstFrame = 0;
+void runTunnel(TunnelScene& s, Bitmap& framebuffer, float t) {
+    if (latchSync(SYNC_ACCENT)) s.hitTime = t;
+    if (s.firstFrame) {
+        s.startTime = t;
+        s.firstFrame = false;
     }
-    scene.kickLevel = hitDecay(scene.syncHitTime, t, 50.0f, 0.02f, 24.0f);
+    s.kick = s.hitTime + 50 > t ? (s.hitTime + 50 - t) * 0.02f * 24 : 0.0f;
+
     clearBitmap(framebuffer);
-    drawScene(scene.world, framebuffer, 0,
-              (24.0f - scene.kickLevel) * 0.04f + (t - scene.startTime) * 0.014f);
-    alphaOverlay(scene.overlay, framebuffer);
-    kickOrRandomBlur(framebuffer, scene.scratch, scene.kickLevel, t, 8.0);
+    // 0.96 ahead of the steady clock; a kick sets the lead back and it is regained in 50 cs.
+    drawScene(s.scene, framebuffer, 0, (24 - s.kick) * 0.04f + (t - s.startTime) * 0.014f);
+    alphaOverlay(s.overlay, framebuffer);
+
+    if (s.kick > 0) {
+        boxBlurV(s.scratch, framebuffer, static_cast<uint32_t>(s.kick));
+        boxBlurH(framebuffer, s.scratch, 0);
+    } else if (demoRand() % 10 >= 6) {
+        const double dt = static_cast<double>(t);
+        boxBlurV(s.scratch, framebuffer,
+                 static_cast<uint32_t>((std::sin(dt * 0.0479951388306088) + 1) * 8));
+        boxBlurH(framebuffer, s.scratch,
+                 static_cast<uint32_t>((std::sin(dt * 0.06282999992370605) + 1) * 8));
+    }
     smooth4(framebuffer);
     addNoise(framebuffer, 15);
 }

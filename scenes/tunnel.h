@@ -1,21 +1,19 @@
 // Tunnel: a SIV scene flown through, kicked back on accents.
 #pragma once
 
-#include <cstdint>
-
 #include "formats/scene.h"
 #include "image/bitmap.h"
 
 namespace tw {
 
 struct TunnelScene {
-    Bitmap scratch;           // vertical blur pass
-    Bitmap overlay;           // "data/sweet2.tga", alpha in the top byte
-    Scene world;              // "data/tunnel.siv"
-    float syncHitTime = 0.0f; // last accent (value 2), centiseconds
-    uint8_t firstFrame = 1;
-    float startTime = -100.0f;
-    float kickLevel = 0.0f; // 24 at an accent, 0 half a second later
+    Bitmap scratch;    // vertical blur pass
+    Bitmap overlay;    // "data/sweet2.tga", alpha in the top byte (255 keeps the frame)
+    Scene scene;       // "data/tunnel.siv"; material 0 environment-mapped by face normals
+    float hitTime = 0; // last sync of value 2 (cs)
+    bool firstFrame = true;
+    float startTime = -100;
+    float kick = 0; // 24 at a sync, falling to 0 over 50 cs
 };
 
 void setupTunnel(TunnelScene& scene);

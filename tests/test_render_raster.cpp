@@ -282,13 +282,38 @@ TEST_F(Raster, SubPixelPreStepAndAffineGradient) {
     EXPECT_EQ(at(22, 12), 22u);
 }
 
+// A long edge that crosses one row boundary within 1/65536 of a pixel has a slope in the
+// tens of millions; its start loses a pixel or two to float cancellation, which would put a
+// span on the frame's outer column. Spans stay in columns 1..W-2.
+TEST_F(Raster, NearlyFlatEdgesStayOffTheBorder) {
+    const Bitmap white = solid(0xFFFFFFFFu);
+    const float dy = 1.01f / 65536;
+    for (int row = 2; row < 238; ++row) {
+        const float y = static_cast<float>(row), f = static_cast<float>(row % 7) / 7;
+        // Top vertex at the left edge, long edge running right; and its mirror image.
+        Vertex a = sv(1 + 0.2f * f, y), b = sv(200, y - 0.95f + 0.1f * f), c = sv(300, y + dy);
+        rasterTextured(frame, white, a, b, c, false);
+        Vertex d = sv(319 - 0.2f * f, y), e = sv(120, y - 0.95f + 0.1f * f), g = sv(20, y + dy);
+        rasterTextured(frame, white, d, e, g, false);
+    }
+    EXPECT_GT(written(), 236 * 200);
+    for (int y = 0; y < H; ++y) ASSERT_EQ(at(0, y) | at(W - 1, y), 0u) << y;
+}
+
 TEST_F(Raster, RefusesWhatCannotBeDrawnSafely) {
     const Bitmap white = solid(0xFFFFFFFFu);
     // Outside the target or NaN: the set-up never hands these over; nothing is written.
     textured(frame, white, sv(-5, 10), sv(50, 10), sv(10, 50), false);
-    textured(frame, white, sv(10, 10), sv(400, 10), sv(10, 50), false);
+    textured(frame, white, sv(10, 0.5f), sv(50, 10), sv(10, 50), false);
+    textured(frame, white, sv(10, 10), sv(319.6f, 10), sv(10, 50), false);
     textured(frame, white, sv(10, 10), sv(50, 10), sv(NAN, 50), false);
     EXPECT_EQ(written(), 0);
+    // Past the frame's outer pixel centres, even by a rounding error: the set-up pins its
+    // vertices inside, so anything else is refused.
+    textured(frame, white, sv(200, 10), sv(319.003f, 10), sv(200, 50), false);
+    textured(frame, white, sv(0.999f, 10), sv(50, 10), sv(10, 50), false);
+    EXPECT_EQ(written(), 0);
+    clearBitmap(frame);
     // Textures that are not square powers of two with matching shift and mask.
     Bitmap odd = createBitmap(3, 3);
     odd.widthShift = 1;
