@@ -1,11 +1,44 @@
 // Opening eye: a pulsing 3D scene seen through an eye picture and its mask.
 #include "scenes/eye.h"
 
+#include "base/paths.h"
+#include "host/sync.h"
+#include "image/ops.h"
+#include "image/tga.h"
+#include "render/scene_draw.h"
+
 namespace tw {
 
-void setupEye(EyeScene&) {}
+void setupEye(EyeScene& s) {
+    readTga(s.eye, dataPath("data/eye.tga"));
+    readTga(s.eyeMask, dataPath("data/eye_alpha.tga"));
+    load3dsScene(s.scene, dataPath("data/scene03.3ds"));
+    s.scratch = createBitmap(320, 240);
+}
 
-// Not built yet: the slot draws nothing.
-void runEye(EyeScene&, Bitmap&, float) {}
+void runEye(EyeScene& s, Bitmap& framebuffer, float t) {
+    clearBitmap(framebuffer);
+    if (latchSync(SYNC_BEAT)) s.pulseHitTime = t;
+    if (latchSync(SYNC_ACCENT)) s.blurHitTime = t;
+    if (s.firstFrame) {
+        s.startTime = t;
+        s.firstFrame = false;
+    }
+    s.pulse = s.pulseHitTime + 50 > t ? (s.pulseHitTime + 50 - t) * 0.02f * 24 : 0.0f;
+
+    drawScene(s.scene, framebuffer, 0, (t - s.startTime) * 0.005f);
+    smooth4(framebuffer);
+    addNoise(framebuffer, 24);
+    scaleBitmap(framebuffer, static_cast<int32_t>(s.pulse * 10));
+    // A picture that did not load is smaller than the frame: maskBlend then leaves the frame
+    // as it is, the same as a mask of zero.
+    maskBlend(s.eye, framebuffer, s.eyeMask);
+
+    if (t < s.blurHitTime + 50) {
+        const auto r = static_cast<uint32_t>((s.blurHitTime + 50 - t) * 0.02f * 32);
+        boxBlurV(s.scratch, framebuffer, r);
+        boxBlurH(framebuffer, s.scratch, r);
+    }
+}
 
 } // namespace tw

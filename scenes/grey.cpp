@@ -1,11 +1,62 @@
 // Grey scene: an animated 3DS scene drained of colour that returns on every beat.
 #include "scenes/grey.h"
 
+#include "base/paths.h"
+#include "host/sync.h"
+#include "image/ops.h"
+#include "render/draw.h"
+#include "render/scene_draw.h"
+
 namespace tw {
 
-void setupGrey(GreyScene&) {}
+void setupGrey(GreyScene& s) {
+    load3dsScene(s.scene, dataPath("data/scene04.3ds"));
+    // Amendments to materials the file does not have are skipped.
+    auto& m = s.scene.materials;
+    if (m.size() > 0) setFlags(m[0], m[0].flags | MAT_UV2_VERTEX);
+    if (m.size() > 1) setFlags(m[1], (m[1].flags & 0x3f) | MAT_UNUSED_80);
+    if (m.size() > 2) setFlags(m[2], m[2].flags | MAT_UV2_VERTEX);
+    s.scratch = createBitmap(320, 240);
+    s.projector = makeCamera(0, 0, -300, 0, 0, 0, 30);
+}
 
-// Not built yet: the slot draws nothing.
-void runGrey(GreyScene&, Bitmap&, float) {}
+void runGrey(GreyScene& s, Bitmap& framebuffer, float t) {
+    if (latchSync(SYNC_BEAT)) s.beatHitTime = t;
+    if (s.firstFrame) {
+        s.startTime = t;
+        s.firstFrame = false;
+    }
+    s.kick = s.beatHitTime + 50 > t ? (s.beatHitTime + 50 - t) * 0.02f * 24 : 0.0f;
+
+    clearZBuffer(gZBuffer);
+    fillBitmap(framebuffer, makeColour(255, 0, 0, 0));
+    float sceneTime = (t - s.startTime) * 0.01f + (24 - s.kick) * 0.035f;
+    if (sceneTime > 10) sceneTime -= 10;
+
+    if (!s.scene.cameras.empty()) {
+        const Camera& eye = s.scene.cameras[0];
+        float v[6];
+        for (int i = 0; i < 6; ++i) v[i] = evaluate(eye.curves[i], sceneTime);
+        lookAt(s.projector, v[0], v[1], v[2], v[3], v[4], v[5], 0);
+        for (Mesh& mesh : s.scene.meshes) {
+            if (mesh.materialIndex < 0 ||
+                static_cast<size_t>(mesh.materialIndex) >= s.scene.materials.size()) {
+                continue;
+            }
+            const uint32_t flags = s.scene.materials[static_cast<size_t>(mesh.materialIndex)].flags;
+            if (flags & MAT_UV1_VERTEX) projectTexture(mesh, 0, s.projector);
+            if (flags & MAT_UV2_VERTEX) projectTexture(mesh, 1, s.projector);
+        }
+    }
+    drawScene(s.scene, framebuffer, 0, sceneTime);
+
+    if (s.kick > 0) {
+        boxBlurV(s.scratch, framebuffer, static_cast<uint32_t>(s.kick));
+        boxBlurH(framebuffer, s.scratch, 0);
+        brighten(framebuffer, 240);
+    }
+    addNoise(framebuffer, 127);
+    desaturate(framebuffer, static_cast<int32_t>(255 - s.kick * 10.5f));
+}
 
 } // namespace tw

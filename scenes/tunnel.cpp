@@ -1,11 +1,52 @@
 // Tunnel: a SIV scene flown through, kicked back on accents.
 #include "scenes/tunnel.h"
 
+#include <cmath>
+
+#include "base/paths.h"
+#include "base/random.h"
+#include "host/sync.h"
+#include "image/ops.h"
+#include "image/tga.h"
+#include "render/scene_draw.h"
+
 namespace tw {
 
-void setupTunnel(TunnelScene&) {}
+void setupTunnel(TunnelScene& s) {
+    s.scratch = createBitmap(320, 240);
+    readTga(s.overlay, dataPath("data/sweet2.tga"));
+    loadSivScene(s.scene, dataPath("data/tunnel.siv"));
+    // Face-normal environment mapping on the walls; a file without materials keeps none.
+    if (!s.scene.materials.empty()) {
+        setFlags(s.scene.materials[0], MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE);
+    }
+}
 
-// Not built yet: the slot draws nothing.
-void runTunnel(TunnelScene&, Bitmap&, float) {}
+void runTunnel(TunnelScene& s, Bitmap& framebuffer, float t) {
+    if (latchSync(SYNC_ACCENT)) s.hitTime = t;
+    if (s.firstFrame) {
+        s.startTime = t;
+        s.firstFrame = false;
+    }
+    s.kick = s.hitTime + 50 > t ? (s.hitTime + 50 - t) * 0.02f * 24 : 0.0f;
+
+    clearBitmap(framebuffer);
+    // 0.96 ahead of the steady clock; a kick sets the lead back and it is regained in 50 cs.
+    drawScene(s.scene, framebuffer, 0, (24 - s.kick) * 0.04f + (t - s.startTime) * 0.014f);
+    alphaOverlay(s.overlay, framebuffer);
+
+    if (s.kick > 0) {
+        boxBlurV(s.scratch, framebuffer, static_cast<uint32_t>(s.kick));
+        boxBlurH(framebuffer, s.scratch, 0);
+    } else if (demoRand() % 10 >= 6) {
+        const double dt = static_cast<double>(t);
+        boxBlurV(s.scratch, framebuffer,
+                 static_cast<uint32_t>((std::sin(dt * 0.0479951388306088) + 1) * 8));
+        boxBlurH(framebuffer, s.scratch,
+                 static_cast<uint32_t>((std::sin(dt * 0.06282999992370605) + 1) * 8));
+    }
+    smooth4(framebuffer);
+    addNoise(framebuffer, 15);
+}
 
 } // namespace tw

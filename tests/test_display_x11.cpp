@@ -1,5 +1,6 @@
-// The presentation in a real X window (a virtual X server from xvfb-run): the window's title,
-// size and centring, a screenshot that is not blank, and Escape ending the run cleanly.
+// The presentation on a real X server (a virtual one from xvfb-run): in a window (title, size,
+// centring) and full screen under a window manager (whole screen, whole-factor scale, bars),
+// a screenshot that shows what the renderer draws, and Escape ending the run cleanly.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -21,17 +23,22 @@ std::string slurp(const fs::path& p) {
     return s.str();
 }
 
-// Distinct colours and the count of pixels brighter than near-black in packed RGB24 data.
+bool onPath(const char* tool) {
+    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Distinct colours and pixels brighter than near-black in a region of packed RGB24 data.
 struct PictureStats {
     size_t colours = 0;
     size_t lit = 0;
     size_t pixels = 0;
 };
 
-PictureStats stats(const std::string& rgb) {
+PictureStats stats(const std::string& rgb, int width, int y0, int y1) {
     PictureStats p;
     std::set<uint32_t> colours;
-    for (size_t i = 0; i + 2 < rgb.size(); i += 3) {
+    for (size_t i = static_cast<size_t>(y0) * width * 3;
+         i + 2 < rgb.size() && i < static_cast<size_t>(y1) * width * 3; i += 3) {
         auto r = static_cast<uint8_t>(rgb[i]), g = static_cast<uint8_t>(rgb[i + 1]),
              b = static_cast<uint8_t>(rgb[i + 2]);
         colours.insert((r << 16) | (g << 8) | b);
@@ -47,58 +54,93 @@ bool isPicture(const PictureStats& p) {
     return p.colours >= 16 && p.lit > p.pixels / 50;
 }
 
-bool onPath(const char* tool) {
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+struct RealDisplay : ::testing::Test {
+    void SetUp() override {
+        for (const char* tool : {"xvfb-run", "xwininfo", "xprop", "xwd", "ffmpeg"}) {
+            if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed (scripts/bootstrap)";
+        }
+    }
+
+    // Runs tests/scripts/window_check.sh on a 1280x1024 virtual screen; results in `out`.
+    void check(const char* mode) {
+        out = fs::path(TW_BINARY_DIR) / "test-output" / mode;
+        fs::remove_all(out);
+        // -a searches upward from a number of our own, so parallel tests rarely race for one.
+        std::string command = "timeout 120 xvfb-run -a -n " + std::to_string(100 + getpid() % 800) +
+                              " -s '-screen 0 1280x1024x24' sh '" + TW_SOURCE_DIR +
+                              "/tests/scripts/window_check.sh' '" + TW_BINARY_DIR + "/tarnwick' '" +
+                              TW_BINARY_DIR + "' '" + out.string() + "' 2 " + mode;
+        ASSERT_EQ(std::system(command.c_str()), 0) << slurp(out / "tarnwick.log");
+        EXPECT_NE(slurp(out / "xprop.txt").find("WM_NAME(STRING) = \"tarnwick\""),
+                  std::string::npos)
+            << slurp(out / "xprop.txt");
+        // Still playing when the screenshot was taken (not crashed, not ended early).
+        EXPECT_EQ(slurp(out / "state.txt"), "running\n");
+        // Escape (pressed through XTEST when xdotool is there) ends the run with status 0.
+        if (onPath("xdotool")) {
+            EXPECT_EQ(slurp(out / "quit.txt"), "escape\n");
+        }
+        EXPECT_EQ(slurp(out / "exit.txt"), "0\n") << slurp(out / "tarnwick.log");
+    }
+
+    // The offline renderer's frames around the moment of the screenshot (1.5 to 2.5 s): what
+    // the screen should show. While the opening scene draws nothing yet, that is black.
+    bool rendererDrawsAPicture() {
+        const fs::path frames = out / "offline";
+        std::string render = std::string("'") + TW_BINARY_DIR + "/tarnwick' --data '" +
+                             TW_BINARY_DIR + "' --frames '" + frames.string() +
+                             "' --fps 4 --from 1.5 --to 2.5 2>/dev/null && "
+                             "ffmpeg -v error -y -pattern_type glob -i '" +
+                             frames.string() + "/*.png' -f rawvideo -pix_fmt rgb24 '" +
+                             frames.string() + "/all.rgb'";
+        EXPECT_EQ(std::system(render.c_str()), 0);
+        std::string rgb = slurp(frames / "all.rgb");
+        EXPECT_FALSE(rgb.empty());
+        bool picture = isPicture(stats(rgb, 320, 0, static_cast<int>(rgb.size() / 960)));
+        if (!picture) std::printf("note: the opening scene draws nothing yet; expecting black\n");
+        return picture;
+    }
+
+    fs::path out;
+};
+
+TEST_F(RealDisplay, WindowIsTitledSizedCentredAndShowsThePicture) {
+    check("window");
+    if (HasFatalFailure()) return;
+    std::string info = slurp(out / "xwininfo.txt");
+    // 320x240 at the default scale 3, centred on the 1280x1024 screen.
+    EXPECT_NE(info.find("-geometry 960x720+160+152"), std::string::npos) << info;
+
+    std::string shot = slurp(out / "window.rgb");
+    ASSERT_EQ(shot.size(), 960u * 720 * 3);
+    PictureStats s = stats(shot, 960, 0, 720);
+    if (rendererDrawsAPicture()) {
+        EXPECT_TRUE(isPicture(s)) << s.colours << " colours, " << s.lit << " lit; see "
+                                  << (out / "window.png");
+    } else {
+        EXPECT_LE(s.colours, 2u) << "see " << (out / "window.png");
+    }
 }
 
-TEST(RealWindow, PlaysInATitledCentredWindowShowsAPictureAndQuitsOnEscape) {
-    for (const char* tool : {"xvfb-run", "xwininfo", "xprop", "xwd", "ffmpeg"}) {
-        if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed (scripts/bootstrap adds it)";
-    }
-    const fs::path out = fs::path(TW_BINARY_DIR) / "test-output" / "window";
-    fs::remove_all(out);
-    // A 1280x1024 screen; the window is 320x240 at the default scale 3.
-    std::string command = std::string("timeout 120 xvfb-run -a -s '-screen 0 1280x1024x24' sh '") +
-                          TW_SOURCE_DIR + "/tests/scripts/window_check.sh' '" + TW_BINARY_DIR +
-                          "/tarnwick' '" + TW_BINARY_DIR + "' '" + out.string() + "' 2";
-    ASSERT_EQ(std::system(command.c_str()), 0) << slurp(out / "tarnwick.log");
-
-    std::string props = slurp(out / "xprop.txt");
-    EXPECT_NE(props.find("WM_NAME(STRING) = \"tarnwick\""), std::string::npos) << props;
+TEST_F(RealDisplay, FullScreenCoversTheScreenWithTheWholeFactorPictureBetweenBars) {
+    if (!onPath("openbox")) GTEST_SKIP() << "openbox is not installed (scripts/bootstrap)";
+    check("fullscreen");
+    if (HasFatalFailure()) return;
     std::string info = slurp(out / "xwininfo.txt");
-    EXPECT_NE(info.find("Width: 960"), std::string::npos) << info;
-    EXPECT_NE(info.find("Height: 720"), std::string::npos) << info;
-    EXPECT_NE(info.find("-geometry 960x720+160+152"), std::string::npos) << info; // centred
-    // Still playing when the screenshot was taken (not crashed, not ended early).
-    EXPECT_EQ(slurp(out / "state.txt"), "running\n");
+    EXPECT_NE(info.find("-geometry 1280x1024+0+0"), std::string::npos) << info;
 
-    // The screenshot shows a picture whenever the renderer draws one at that moment: the
-    // offline renderer's frames around the same time say what to expect (while the opening
-    // scene draws nothing yet, a black window is the right answer).
-    PictureStats shot = stats(slurp(out / "window.rgb"));
-    ASSERT_EQ(shot.pixels, 960u * 720);
-    const fs::path frames = out / "offline";
-    std::string render =
-        std::string("'") + TW_BINARY_DIR + "/tarnwick' --data '" + TW_BINARY_DIR + "' --frames '" +
-        frames.string() +
-        "' --fps 4 --from 1.5 --to 2.5 2>/dev/null && ffmpeg -v error -y -pattern_type glob -i '" +
-        frames.string() + "/*.png' -f rawvideo -pix_fmt rgb24 '" + frames.string() + "/all.rgb'";
-    ASSERT_EQ(std::system(render.c_str()), 0);
-    PictureStats offline = stats(slurp(frames / "all.rgb"));
-    ASSERT_GT(offline.pixels, 0u);
-    if (isPicture(offline)) {
-        EXPECT_TRUE(isPicture(shot)) << shot.colours << " colours, " << shot.lit
-                                     << " lit pixels; see " << (out / "window.png");
+    // 1280x1024 holds 320x240 four times over (1280x960): 32 black rows above and below.
+    std::string shot = slurp(out / "window.rgb");
+    ASSERT_EQ(shot.size(), 1280u * 1024 * 3);
+    EXPECT_EQ(stats(shot, 1280, 0, 32).lit, 0u) << "see " << (out / "window.png");
+    EXPECT_EQ(stats(shot, 1280, 992, 1024).lit, 0u) << "see " << (out / "window.png");
+    PictureStats s = stats(shot, 1280, 32, 992);
+    if (rendererDrawsAPicture()) {
+        EXPECT_TRUE(isPicture(s)) << s.colours << " colours, " << s.lit << " lit; see "
+                                  << (out / "window.png");
     } else {
-        std::printf("note: the opening scene draws nothing yet; the window is expected black\n");
-        EXPECT_LE(shot.colours, 2u) << "see " << (out / "window.png");
+        EXPECT_LE(s.colours, 2u) << "see " << (out / "window.png");
     }
-
-    // Escape (pressed through XTEST when xdotool is there) ends the run with status 0.
-    if (onPath("xdotool")) {
-        EXPECT_EQ(slurp(out / "quit.txt"), "escape\n");
-    }
-    EXPECT_EQ(slurp(out / "exit.txt"), "0\n") << slurp(out / "tarnwick.log");
 }
 
 } // namespace

@@ -1,0 +1,238 @@
+// Golden frames of the five scenes that play scene files (eye, tunnel, room, grey,
+// greetings), and those scenes on missing or short data: they draw on without reading what
+// is not there.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "base/paths.h"
+#include "base/random.h"
+#include "base/report.h"
+#include "host/sync.h"
+#include "scenes/eye.h"
+#include "scenes/greetings.h"
+#include "scenes/grey.h"
+#include "scenes/room.h"
+#include "scenes/tunnel.h"
+#include "tests/support/goldens.h"
+#include "tools/write/siv_writer.h"
+#include "tools/write/tga_writer.h"
+
+namespace tw {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr float kStep30 = 10.0f / 3; // centiseconds per frame at 30 fps
+
+class FileSceneGolden : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!fs::exists(fs::path(TW_BINARY_DIR) / "data" / "scene01.3ds"))
+            GTEST_SKIP() << "the data set has not been forged into " << TW_BINARY_DIR;
+        setDataRoot(TW_BINARY_DIR);
+        createZBuffer(gZBuffer, 320, 240);
+        frame = createBitmap(320, 240);
+        seedRandom();
+        resetSyncFlags();
+    }
+    void TearDown() override { setDataRoot("."); }
+    // Only the SIV reader's "len/tmplen" lines are expected while a scene sets up.
+    void expectQuiet() {
+        for (const std::string& line : quiet.lines) EXPECT_EQ(line.rfind("len: ", 0), 0u) << line;
+        quiet.lines.clear();
+    }
+    Bitmap frame;
+    ReportCapture quiet;
+};
+
+TEST_F(FileSceneGolden, Eye) {
+    static EyeScene scene;
+    setupEye(scene);
+    expectQuiet();
+    playGolden(
+        {"eye", 0, kStep30, 60, {{15, SYNC_BEAT}, {30, SYNC_ACCENT}}, {0, 16, 31, 59}},
+        [](Bitmap& f, float t) { runEye(scene, f, t); }, frame);
+}
+
+TEST_F(FileSceneGolden, Tunnel) {
+    static TunnelScene scene;
+    setupTunnel(scene);
+    expectQuiet();
+    playGolden(
+        {"tunnel", 3150, kStep30, 60, {{20, SYNC_ACCENT}}, {0, 21, 40, 59}},
+        [](Bitmap& f, float t) { runTunnel(scene, f, t); }, frame);
+}
+
+TEST_F(FileSceneGolden, Room) {
+    static RoomScene scene;
+    setupRoom(scene);
+    expectQuiet();
+    // The previous scene's last frame, which the live texture shows first.
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            frame.pixels[y * 320 + x] = makeColour(x * 255 / 319, y, 255 - y, 255);
+    // 10 frames a second, past the end of the six-second intro picture.
+    playGolden(
+        {"room", 4450, 10, 70, {}, {0, 1, 30, 65}},
+        [](Bitmap& f, float t) { runRoom(scene, f, t); }, frame);
+}
+
+TEST_F(FileSceneGolden, Grey) {
+    static GreyScene scene;
+    setupGrey(scene);
+    expectQuiet();
+    playGolden(
+        {"grey", 9600, kStep30, 60, {{20, SYNC_BEAT}}, {0, 21, 59}},
+        [](Bitmap& f, float t) { runGrey(scene, f, t); }, frame);
+}
+
+TEST_F(FileSceneGolden, Greetings) {
+    static GreetingsScene scene;
+    setupGreetings(scene);
+    expectQuiet();
+    playGolden(
+        {"greetings", 11550, kStep30, 60, {{25, SYNC_BEAT}}, {0, 26, 59}},
+        [](Bitmap& f, float t) { runGreetings(scene, f, t); }, frame);
+}
+
+// Runs every frame of the five scenes for a while with beats and accents.
+template <typename Runs> void runAll(Runs&& runs, Bitmap& frame) {
+    for (int i = 0; i < 120; ++i) {
+        syncFlags[SYNC_BEAT] = (i % 30 == 0) ? 1.0f : 0.0f;
+        syncFlags[SYNC_ACCENT] = (i % 45 == 0) ? 1.0f : 0.0f;
+        clearZBuffer(gZBuffer);
+        runs(frame, static_cast<float>(i) * 7);
+    }
+}
+
+TEST(FileScenesWithoutData, DrawWithoutReadingMissingAssets) {
+    setDataRoot("/nonexistent-tarnwick-data");
+    createZBuffer(gZBuffer, 320, 240);
+    Bitmap frame = createBitmap(320, 240);
+    ReportCapture quiet;
+    static EyeScene eye;
+    static TunnelScene tunnel;
+    static RoomScene room;
+    static GreyScene grey;
+    static GreetingsScene greetings;
+    setupEye(eye);
+    setupTunnel(tunnel);
+    setupRoom(room);
+    setupGrey(grey);
+    setupGreetings(greetings);
+    EXPECT_GE(quiet.lines.size(), 8u); // every missing file is reported
+    EXPECT_FALSE(room.liveTexture);
+    runAll(
+        [](Bitmap& f, float t) {
+            runEye(eye, f, t);
+            runTunnel(tunnel, f, 3150 + t);
+            runRoom(room, f, 4450 + t);
+            runGrey(grey, f, 9600 + t);
+            runGreetings(greetings, f, 11550 + t);
+        },
+        frame);
+    setDataRoot(".");
+}
+
+// A room file with three materials and a tunnel file without any: the amendments that do
+// not fit are skipped and both scenes play.
+TEST(FileScenesWithoutData, ShortSceneFilesSkipWhatDoesNotFit) {
+    const std::string root = ::testing::TempDir() + "short_scenes";
+    fs::create_directories(root + "/data");
+    Bitmap small = createBitmap(64, 64);
+    fillBitmap(small, 0xff808080u);
+    ASSERT_TRUE(writeTga(root + "/data/small.tga", small));
+    SivFile room;
+    room.textures = {{0, "small.tga"}};
+    room.materials = {{"a", 0, false}, {"b", 0, false}, {"c", 0, true}};
+    SivObject wall;
+    wall.vertices.resize(3);
+    wall.vertices[1].position = {100, 0, 0};
+    wall.vertices[2].position = {0, 100, 0};
+    wall.faces = {{0, 1, 2, 2}};
+    room.objects = {wall};
+    room.cameras = {SivCamera{}};
+    ASSERT_TRUE(writeFile(root + "/data/room03.siv", encodeSiv(room)));
+    SivFile tunnel = room;
+    tunnel.materials.clear();
+    ASSERT_TRUE(writeFile(root + "/data/tunnel.siv", encodeSiv(tunnel)));
+    SivFile room5 = room;
+    room5.materials.resize(5, {"d", 0, false}); // material 4 with a 64x64 texture
+    ASSERT_TRUE(writeFile(root + "/data/room5.siv", encodeSiv(room5)));
+
+    setDataRoot(root);
+    createZBuffer(gZBuffer, 320, 240);
+    Bitmap frame = createBitmap(320, 240);
+    ReportCapture quiet;
+    static RoomScene shortRoom;
+    static TunnelScene bareTunnel;
+    setupRoom(shortRoom);
+    setupTunnel(bareTunnel);
+    ASSERT_EQ(shortRoom.scene.materials.size(), 3u);
+    // Rows 0, 2 and 1 fit; the row for material 4 and the live texture are skipped.
+    EXPECT_EQ(shortRoom.scene.materials[0].flags, 0x2u | 0x10a8u);
+    EXPECT_EQ(shortRoom.scene.materials[2].flags, 0x102u | 0x104cu);
+    EXPECT_FALSE(shortRoom.liveTexture);
+    EXPECT_TRUE(bareTunnel.scene.materials.empty());
+    runAll(
+        [](Bitmap& f, float t) {
+            runRoom(shortRoom, f, 4450 + t);
+            runTunnel(bareTunnel, f, 3150 + t);
+        },
+        frame);
+
+    // Five materials, but material 4's texture is 64x64: no live texture.
+    Scene probe;
+    loadSivScene(probe, root + "/data/room5.siv");
+    ASSERT_EQ(probe.materials.size(), 5u);
+    EXPECT_EQ(probe.materials[4].base.width, 64);
+    fs::copy_file(root + "/data/room5.siv", root + "/data/room03.siv",
+                  fs::copy_options::overwrite_existing);
+    static RoomScene room5Scene;
+    setupRoom(room5Scene);
+    EXPECT_FALSE(room5Scene.liveTexture);
+    EXPECT_EQ(room5Scene.scene.materials[4].flags, 0x2u | 0x1048u);
+    runAll([](Bitmap& f, float t) { runRoom(room5Scene, f, 4450 + t); }, frame);
+    setDataRoot(".");
+}
+
+// The ribbon's own rules: row 0 and rows from 240 are never drawn, column pairs share a
+// texture column, texels without red leave the frame alone, sums saturate.
+TEST(Greetings, RibbonRules) {
+    GreetingsScene s;
+    for (int k = 0; k < 320; ++k) {
+        s.height[k] = 64;
+        s.centre[k] = k < 160 ? 230 : 20; // the band runs off the bottom and the top
+    }
+    s.ribbon = createBitmap(4096, 32);
+    for (int v = 0; v < 32; ++v)
+        for (int u = 0; u < 4096; ++u)
+            s.ribbon.pixels[v * 4096 + u] = (u % 3 == 0) ? 0x00f08040u : 0x0000ffffu;
+    Bitmap frame = createBitmap(320, 240);
+    fillBitmap(frame, 0x00202020u);
+    drawRibbon(s, frame, 0);
+    for (int x = 0; x < 320; ++x) EXPECT_EQ(frame.pixels[x], 0x00202020u) << x;
+    EXPECT_NE(frame.pixels[239 * 320 + 300], 0x00202020u); // the last row is drawn
+    // Columns 0 and 1 read texture column 0 (red): both lit; columns 2, 3 read column 1
+    // (no red): untouched.
+    const int y = 10; // inside the band of columns 0..159 (centre(319 - i) = 20)
+    EXPECT_EQ(frame.pixels[y * 320 + 0], 0x00ffa060u);
+    EXPECT_EQ(frame.pixels[y * 320 + 1], 0x00ffa060u);
+    EXPECT_EQ(frame.pixels[y * 320 + 2], 0x00202020u);
+    EXPECT_EQ(frame.pixels[y * 320 + 3], 0x00202020u);
+    // The phase moves the text by 1.2 texture columns per unit.
+    Bitmap moved = createBitmap(320, 240);
+    drawRibbon(s, moved, 10); // column 0 now reads texture column 12 (red)
+    EXPECT_NE(moved.pixels[y * 320 + 0], 0u);
+    // A picture smaller than the strip is never read.
+    GreetingsScene none = s;
+    none.ribbon = createBitmap(64, 32);
+    fillBitmap(none.ribbon, 0xffffffffu);
+    Bitmap clean = createBitmap(320, 240);
+    drawRibbon(none, clean, 0);
+    for (int i = 0; i < clean.pixelCount(); ++i) ASSERT_EQ(clean.pixels[i], 0u);
+}
+
+} // namespace
+} // namespace tw
