@@ -1,6 +1,7 @@
 // Scene assembly from SIV and 3DS files written by the forge's writers: axis conventions,
 // camera keys and their defaults, the material flag table, and what happens to bad indices.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -23,7 +24,7 @@ namespace {
 class Assembly : public ::testing::Test {
   protected:
     void SetUp() override {
-        root = ::testing::TempDir() + "assembly_root";
+        root = ::testing::TempDir() + "assembly_root_" + std::to_string(getpid());
         std::filesystem::create_directories(root + "/data");
         setDataRoot(root);
         const std::pair<const char*, int> textures[] = {

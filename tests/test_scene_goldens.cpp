@@ -18,6 +18,8 @@
 #include "base/report.h"
 #include "host/sync.h"
 #include "image/bitmap.h"
+#include "scenes/boombox.h"
+#include "scenes/metaballs.h"
 #include "scenes/spike.h"
 #include "scenes/twist.h"
 #include "scenes/warp.h"
@@ -146,9 +148,32 @@ TEST_F(SceneGolden, Spike) {
         [](Bitmap& f, float t) { runSpike(scene, f, t); }, frame);
 }
 
+TEST_F(SceneGolden, Metaballs) {
+    static MetaballScene scene;
+    setupMetaballs(scene);
+    EXPECT_TRUE(quiet.lines.empty()) << quiet.lines.front();
+    // A beat at frame 15 (kick and vertical blur only), a value-2 blur at frame 40.
+    play(
+        {"metaballs", 7000, 10.0f / 3, 60, {{15, SYNC_BEAT}, {40, SYNC_ACCENT}}, {0, 16, 45, 59}},
+        [](Bitmap& f, float t) { runMetaballs(scene, f, t); }, frame);
+}
+
+TEST_F(SceneGolden, Boombox) {
+    static BoomboxScene scene;
+    setupBoombox(scene);
+    EXPECT_TRUE(quiet.lines.empty()) << quiet.lines.front();
+    // A beat jolts the flight at frame 20; the hold at frame 50 stops it; a beat after the
+    // hold only blurs.
+    play(
+        {"boombox", 14800, 10.0f / 3, 90, {{20, SYNC_BEAT}, {50, SYNC_HOLD}, {60, SYNC_BEAT}},
+         {10, 21, 55, 61, 89}},
+        [](Bitmap& f, float t) { runBoombox(scene, f, t); }, frame);
+}
+
 // Without a data set every picture and mesh is missing: the scenes must draw on without
 // reading any of them (run under the sanitizers, this catches a stray read).
 TEST(SceneWithoutData, DrawsWithoutReadingMissingAssets) {
+    seedRandom(); // the grain below must not depend on what ran before
     setDataRoot("/nonexistent-tarnwick-data");
     createZBuffer(gZBuffer, 320, 240);
     Bitmap frame = createBitmap(320, 240);

@@ -1,6 +1,7 @@
 // The SIV reader on hand-built files: magic, version and tag checks, every section, the
 // texture reordering, track keys, and bodies that end early or do not inflate.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -102,7 +103,7 @@ Bytes compressBody(const Bytes& body, int64_t declaredLen = -1) {
 }
 
 std::string tempFile(const std::string& name, const Bytes& bytes) {
-    std::string path = ::testing::TempDir() + "siv_" + name + ".siv";
+    std::string path = ::testing::TempDir() + "siv_" + std::to_string(getpid()) + "_" + name + ".siv";
     EXPECT_TRUE(writeFile(path, bytes));
     return path;
 }

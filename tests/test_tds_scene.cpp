@@ -1,6 +1,7 @@
 // The 3DS scene reader on hand-built files: geometry and axes, materials and groups, cameras,
 // lights and keyframer tracks, and files that lie or end early.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -133,7 +134,7 @@ Bytes keyframer(const Bytes& nodes) {
 }
 
 std::string tempFile(const std::string& name, const Bytes& bytes) {
-    std::string path = ::testing::TempDir() + "tds_scene_" + name;
+    std::string path = ::testing::TempDir() + "tds_scene_" + std::to_string(getpid()) + "_" + name;
     EXPECT_TRUE(writeFile(path, bytes));
     return path;
 }
