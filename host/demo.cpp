@@ -13,14 +13,15 @@ void demoCreateFramebuffer(Demo& demo) {
     fillBitmap(demo.framebuffer, makeColour(0, 0, 0, 0));
 }
 
-void demoStartup(Demo& demo, MusicOutput& music, FrameClock& clock, const std::string& musicPath) {
+void demoStartup(Demo& demo, MusicOutput& music, FrameClock& clock, const std::string& musicPath,
+                 bool noSound) {
     if (!demo.framebuffer.pixels) demoCreateFramebuffer(demo);
     seedRandom();
     resetSyncFlags();
     createZBuffer(gZBuffer, 320, 240);
     demo.scenes = std::make_unique<AllScenes>();
     setupAllScenes(*demo.scenes);
-    demo.musicLoaded = music.load(musicPath, false);
+    demo.musicLoaded = music.load(musicPath, noSound);
     music.installSync(musicSyncCallback);
     timelineCreate(demo.timeline, kDemoScript);
     clock.start();

@@ -31,7 +31,9 @@ enum class FrameResult { Continue, Quit, Ended, SinkFailed };
 // Everything the design does before the loop, given that the display (or frame sink) is
 // open: depth buffer, the eleven scene set-ups, music load and sync, timeline, clock, play.
 // The random generator and the sync flags are reset so every run starts the same.
-void demoStartup(Demo& demo, MusicOutput& music, FrameClock& clock, const std::string& musicPath);
+// `noSound` runs the music (and its syncs) in real time without output.
+void demoStartup(Demo& demo, MusicOutput& music, FrameClock& clock, const std::string& musicPath,
+                 bool noSound = false);
 
 // The framebuffer is created and cleared first (before the display opens).
 void demoCreateFramebuffer(Demo& demo);

@@ -83,8 +83,7 @@ int runLive(const tw::Options& o) {
     d.windowed = o.windowed;
     d.scale = o.scale;
     d.vsync = o.vsync;
-    if (!tw::openDisplay(display, "tarnwick", demo.framebuffer.width, demo.framebuffer.height,
-                         d)) {
+    if (!tw::openDisplay(display, "tarnwick", demo.framebuffer.width, demo.framebuffer.height, d)) {
         std::fprintf(stderr,
                      "tarnwick: cannot open the display (%s); without a screen, render a video "
                      "with --capture FILE.mp4 or frames with --frames DIR\n",
@@ -93,7 +92,7 @@ int runLive(const tw::Options& o) {
     }
     tw::XmpMusic music;
     tw::DemoClock clock;
-    tw::demoStartup(demo, music, clock, tw::dataPath("data/vekt51.xm"));
+    tw::demoStartup(demo, music, clock, tw::dataPath("data/vekt51.xm"), o.noSound);
     while (tw::demoFrame(demo, display, clock, music) == tw::FrameResult::Continue) {
     }
     music.free();

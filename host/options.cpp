@@ -50,6 +50,8 @@ std::string helpText() {
            "  --scale N       --window: window size 320x240 times N (default 3);\n"
            "                  --capture: video size times N, even (default 4: 1280x960)\n"
            "  --no-vsync      do not wait for the screen's refresh when showing a frame\n"
+           "  --no-sound      play without sound output; the music still runs in real time\n"
+           "                  and its sync commands still drive the picture\n"
            "  --list-syncs    print the music's sync commands (time, value, position) and exit\n"
            "  --help          show this text\n"
            "  --version       show the version\n";
@@ -101,6 +103,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             if (!v) return false;
             o.stillsFile = v;
             if (o.mode == RunMode::Play) o.mode = RunMode::Stills;
+        } else if (!std::strcmp(a, "--no-sound")) {
+            o.noSound = true;
         } else if (!std::strcmp(a, "--fps")) {
             const char* v = value(a);
             if (!v) return false;

@@ -20,6 +20,7 @@ struct Options {
     bool vsync = true;     // --no-vsync clears it
     double from = 0;
     double to = 177.0;
+    bool noSound = false; // --no-sound: the music runs silently, its syncs still arrive
     bool fromGiven = false;
     bool toGiven = false;
 };

@@ -165,7 +165,11 @@ TEST_F(SceneGolden, Boombox) {
     // A beat jolts the flight at frame 20; the hold at frame 50 stops it; a beat after the
     // hold only blurs.
     play(
-        {"boombox", 14800, 10.0f / 3, 90, {{20, SYNC_BEAT}, {50, SYNC_HOLD}, {60, SYNC_BEAT}},
+        {"boombox",
+         14800,
+         10.0f / 3,
+         90,
+         {{20, SYNC_BEAT}, {50, SYNC_HOLD}, {60, SYNC_BEAT}},
          {10, 21, 55, 61, 89}},
         [](Bitmap& f, float t) { runBoombox(scene, f, t); }, frame);
 }
