@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <sys/wait.h>
 #include <vector>
 
 #include "host/display_sdl.h"
@@ -186,6 +189,34 @@ TEST_F(DummyVideo, PresentRefusesAFrameOfAnotherSize) {
     EXPECT_FALSE(display.present(createBitmap(160, 120)));
     EXPECT_FALSE(display.present(Bitmap{}));
     EXPECT_TRUE(display.present(patternFrame()));
+}
+
+// The program itself without a usable display: one line naming the cause and the offline
+// alternatives, a failure status, and nothing loaded (the set-ups would print to stdout).
+TEST(DisplayFailure, ProgramSaysWhyOnOneLineExitsNonZeroAndLoadsNothing) {
+    std::string command = std::string("SDL_VIDEODRIVER=no_such_driver '") + TW_BINARY_DIR +
+                          "/tarnwick' --data '" + TW_BINARY_DIR + "' 2>&1 >/dev/null";
+    FILE* p = popen(command.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string err;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) err.append(buf, n);
+    int status = pclose(p);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("no_such_driver"), std::string::npos) << err;
+    EXPECT_NE(err.find("--capture"), std::string::npos) << err;
+    EXPECT_NE(err.find("--frames"), std::string::npos) << err;
+
+    command = std::string("SDL_VIDEODRIVER=no_such_driver '") + TW_BINARY_DIR +
+              "/tarnwick' --data '" + TW_BINARY_DIR + "' 2>/dev/null";
+    p = popen(command.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+    EXPECT_EQ(out, "") << "something was loaded before the display failed";
 }
 
 } // namespace
