@@ -71,9 +71,11 @@ Canvas ripple() {
         float swell = 0.5f + 0.25f * std::sin(2 * kPi * (2 * u + v) + 6 * h) +
                       0.25f * std::sin(2 * kPi * (u - 3 * v) + 4 * h);
         float ridge = 1.0f - std::fabs(2.0f * fbm(u * 8 + h, v * 8 - h, 8, 3, 29) - 1.0f);
-        float caustic = std::pow(ridge, 7.0f);
-        Rgba col = coldRamp(0.18f + 0.42f * swell * (0.6f + 0.4f * h));
-        col = add(col, kIce, 0.75f * caustic);
+        // Mostly night and deep blue, teal only on the swells, thin dim caustics: the glow
+        // added over it is the brightest thing in the scene.
+        float caustic = std::pow(ridge, 9.0f);
+        Rgba col = coldRamp(0.05f + 0.5f * swell * (0.6f + 0.4f * h));
+        col = add(col, kIce, 0.45f * caustic);
         return col;
     });
     return c;
@@ -153,19 +155,21 @@ Canvas sphereMap(bool warm) {
     return c;
 }
 
-// The glow texture of the turning lattice: dark, with ember and ice bands that bloom when
-// the lattice is added over the water and blurred.
+// The glow texture of the turning lattice. Its scene never clears the glow frame: every
+// frame draws the lattice twice more over the blurred trail of the frames before and adds
+// the lot to the water, so the texture stays dim (at most 0.7 of full scale, mostly far
+// less) and the trail still builds to ice at its brightest: teal bands with ice crests and
+// a trace of ember, near black between them.
 Canvas glowBands() {
     Canvas c = makeCanvas(256, 256, kNight0);
     paint(c, [](float x, float y) {
         float u = x / 256.0f, v = y / 256.0f;
         float band = std::pow(0.5f + 0.5f * std::cos(2 * kPi * v * 5), 3.0f);
         float hue = 0.5f + 0.5f * std::sin(2 * kPi * u * 2);
-        Rgba col = mix(kTeal, kEmber0, hue);
-        Rgba out = add(scaled(kNight1, 0.8f), col, 0.15f + band * 0.9f);
-        out = add(out, kIce, 0.5f * std::pow(band, 6.0f));
-        out = add(out, kTeal, 0.2f * fbm(u * 8, v * 8, 8, 3, 41));
-        return out;
+        Rgba col = mix(kTeal, mix(kTeal, kEmber0, 0.35f), hue * hue);
+        col = mix(col, kIce, std::pow(band, 4.0f));
+        float k = 0.7f * (0.12f + 0.88f * band) * (0.8f + 0.4f * fbm(u * 8, v * 8, 8, 3, 41));
+        return Rgba{col.r * k, col.g * k, col.b * k, 1};
     });
     return c;
 }
@@ -369,7 +373,9 @@ struct EyeShape {
     // Signed distance-ish inside measure: > 0 inside the almond.
     float inside(float x, float y) const {
         float t = (x - cx) / halfWidth;
-        if (std::fabs(t) >= 1) return -1;
+        // Beyond the corners: minus the distance to the nearer corner, so the lid's rim light
+        // fades out past them as it does everywhere else instead of lighting the frame edges.
+        if (std::fabs(t) >= 1) return -std::hypot(std::fabs(x - cx) - halfWidth, y - cy);
         float shape = std::pow(1 - t * t, 0.85f);
         float top = cy - upper * shape, bottom = cy + lower * shape;
         return std::min(y - top, bottom - y);
@@ -430,7 +436,9 @@ Canvas eyeMask() {
         float dx = x - e.cx, dy = y - e.cy;
         float r = std::sqrt(dx * dx + dy * dy);
         float open = 1 - smoothstep(e.pupil - 4, e.pupil + 2, r);
-        float glassy = 1 - smoothstep(e.iris - 4, e.iris + 1, r);
+        // The iris is only glass where the lids leave it visible: below the lower lid is skin.
+        float glassy =
+            (1 - smoothstep(e.iris - 4, e.iris + 1, r)) * smoothstep(-1.0f, 1.0f, e.inside(x, y));
         Rgba m = {1, 1, 1, 1};
         Rgba irisGlass = {0.62f, 0.45f, 0.38f, 0.5f}; // lets more teal-blue of the world through
         m = mix(m, irisGlass, glassy);
