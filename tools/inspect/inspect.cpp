@@ -1,6 +1,7 @@
 // Reading one file with the presentation's own readers and describing the result as JSON.
 #include "tools/inspect/inspect.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -151,10 +152,14 @@ void meshes(Json& j, const Scene& scene) {
     j.endArray();
 }
 
+// Each distinct message once: a SIV file is read twice (raw records, then assembly).
 void messages(Json& j, const std::vector<std::string>& lines) {
     j.beginArray("messages");
+    std::vector<std::string> seen;
     for (std::string line : lines) {
         while (!line.empty() && line.back() == '\n') line.pop_back();
+        if (std::find(seen.begin(), seen.end(), line) != seen.end()) continue;
+        seen.push_back(line);
         j.value(nullptr, line);
     }
     j.endArray();
