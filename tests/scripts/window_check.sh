@@ -62,13 +62,13 @@ else
 fi
 
 # Quit the way a person does: focus the window and press Escape (XTEST). Without xdotool,
-# or if the press is not honoured within 5 s, end it with SIGTERM instead.
+# or if the press is not honoured within 10 s, end it with SIGTERM instead.
 how=killed
 if command -v xdotool >/dev/null 2>&1; then
     xdotool windowfocus --sync "$id" >/dev/null 2>&1
     xdotool key Escape >/dev/null 2>&1
     i=0
-    while [ $i -lt 50 ] && kill -0 "$pid" 2>/dev/null; do
+    while [ $i -lt 100 ] && kill -0 "$pid" 2>/dev/null; do
         sleep 0.1
         i=$((i + 1))
     done
