@@ -10,7 +10,6 @@
 
 #include "base/report.h"
 #include "formats/siv.h"
-#include "tools/write/siv_writer.h"
 #include "tools/write/tga_writer.h"
 
 namespace tw {
@@ -103,7 +102,8 @@ Bytes compressBody(const Bytes& body, int64_t declaredLen = -1) {
 }
 
 std::string tempFile(const std::string& name, const Bytes& bytes) {
-    std::string path = ::testing::TempDir() + "siv_" + std::to_string(getpid()) + "_" + name + ".siv";
+    std::string path =
+        ::testing::TempDir() + "siv_" + std::to_string(getpid()) + "_" + name + ".siv";
     EXPECT_TRUE(writeFile(path, bytes));
     return path;
 }
@@ -290,75 +290,6 @@ TEST(Siv, CursorNeverPassesTheEnd) {
     EXPECT_TRUE(sivRead(c, out, 3));
     EXPECT_EQ(out[2], 8);
     EXPECT_TRUE(sivRead(c, out, 0));
-}
-
-// What the forge's writer writes, the reader reads back.
-TEST(Siv, RoundTripThroughTheWriter) {
-    SivFile in;
-    in.name = "roundtrip";
-    SivObject obj;
-    obj.name = "wall";
-    obj.position = {1, 2, 3};
-    for (int v = 0; v < 4; ++v) {
-        SivVertex vert;
-        vert.position = {static_cast<float>(v), 2.0f * v, -1.0f};
-        vert.normal = {0, 1, 0};
-        vert.u = 0.25f * v;
-        vert.v = 1.0f - 0.25f * v;
-        obj.vertices.push_back(vert);
-    }
-    obj.faces = {{0, 1, 2, 1}, {0, 2, 3, 0}};
-    in.objects = {obj, SivObject{}};
-    in.textures = {{9, "wall.tga"}, {3, "floor.tga"}};
-    in.materials = {{"m0", 1, false}, {"m1", 0, true}};
-    in.cameras = {{"cam", {0, 10, -50}, {0, 0, 0}, 7, 8}};
-    std::array<uint8_t, 104> extra{};
-    extra[5] = 42;
-    in.extras = {extra};
-    SivTrack pos;
-    pos.id = 7;
-    pos.keys = {{0, {1, 2, 3}, 0.1f, 0.2f, 0.3f}, {2.5f, {4, 5, 6}, 0, 0, 0}};
-    SivTrack other;
-    other.kind = 2;
-    other.id = 8;
-    in.tracks = {pos, other};
-
-    ReportCapture cap;
-    auto s = readSiv(tempFile("roundtrip", encodeSiv(in)));
-    ASSERT_TRUE(s);
-    ASSERT_EQ(s->objects.size(), 2u);
-    const SivObjectRecord& o = s->objects[0];
-    EXPECT_EQ(o.vertexCount, 4);
-    EXPECT_EQ(o.faceCount, 2);
-    EXPECT_FLOAT_EQ(sivObjectPosition(o).y, 2);
-    EXPECT_FLOAT_EQ(sivVertexPosition(o, 3).y, 6);
-    EXPECT_FLOAT_EQ(sivVertexNormal(o, 3).y, 1);
-    EXPECT_FLOAT_EQ(sivVertexU(o, 2), 0.5f);
-    EXPECT_FLOAT_EQ(sivVertexV(o, 2), 0.5f);
-    EXPECT_EQ(sivFaceIndex(o, 1, 2), 3);
-    EXPECT_EQ(sivFaceMaterial(o, 0), 1);
-    EXPECT_EQ(s->objects[1].vertexCount, 0);
-    EXPECT_EQ(s->objects[1].faceCount, 0);
-    ASSERT_EQ(s->textures.size(), 2u);
-    EXPECT_EQ(sivTextureName(s->textures[1]), "floor.tga");
-    EXPECT_EQ(sivTextureValue(s->textures[0]), 9);
-    EXPECT_EQ(sivMaterialTexture(s->materials[0]), 1);
-    EXPECT_TRUE(sivMaterialTwoSided(s->materials[1]));
-    ASSERT_EQ(s->cameras.size(), 1u);
-    EXPECT_FLOAT_EQ(sivCameraPosition(s->cameras[0]).z, -50);
-    EXPECT_EQ(sivCameraPositionTrack(s->cameras[0]), 7);
-    EXPECT_EQ(sivCameraTargetTrack(s->cameras[0]), 8);
-    ASSERT_EQ(s->extras.size(), 1u);
-    EXPECT_EQ(s->extras[0][5], 42);
-    ASSERT_EQ(s->tracks.size(), 2u);
-    EXPECT_EQ(sivTrackId(s->tracks[0]), 7);
-    EXPECT_EQ(sivTrackKind(s->tracks[1]), 2);
-    ASSERT_EQ(sivTrackKeyCount(s->tracks[0]), 2);
-    SivKeyRecord k = sivTrackKey(s->tracks[0], 1);
-    EXPECT_FLOAT_EQ(k.time, 2.5f);
-    EXPECT_FLOAT_EQ(k.z, 6);
-    EXPECT_FLOAT_EQ(sivTrackKey(s->tracks[0], 0).bias, 0.3f);
-    EXPECT_EQ(sivTrackKeyCount(s->tracks[1]), 0);
 }
 
 } // namespace

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "formats/tds_scene.h"
-#include "tools/write/tds_writer.h"
 #include "tools/write/tga_writer.h"
 
 namespace tw {
@@ -439,86 +438,6 @@ TEST(TdsScene, LongNamesAreBoundedToTheirRecords) {
         readBytes("unterminated",
                   mainChunk(editor(cat({unterminated, cameraObject("C", 0, 0, 0, 1, 1, 1)}))), t));
     EXPECT_EQ(t.cameraCount, 1);
-}
-
-// What the forge's writer writes, the reader reads back: every field it stores.
-TEST(TdsScene, RoundTripThroughTheWriter) {
-    TdsScene in;
-    in.materials = {{"Wire", {1, 2, 3}, "", "", ""},
-                    {"Wood", {1, 2, 3}, "wood.tga", "", ""},
-                    {"Chrome", {1, 2, 3}, "base.tga", "env.tga", "bump.tga"},
-                    {"Env", {1, 2, 3}, "", "sky.tga", ""}};
-    TdsMesh a;
-    a.name = "floor";
-    a.vertices = {{{0, 0, 0}}, {{10, 0, 0}}, {{10, 20, 0}}, {{0, 20, 5}}};
-    a.faces = {{0, 1, 2, 7}, {0, 2, 3, 7}};
-    a.mapping = {{{0, 0}}, {{1, 0}}, {{1, 1}}, {{0.25f, 0.75f}}};
-    a.groups = {{"Wood", {0}}, {"Chrome", {1}}};
-    TdsMesh b;
-    b.name = "ghost";
-    b.vertices = {{{1, 2, 3}}, {{4, 5, 6}}, {{7, 8, 9}}};
-    b.faces = {{2, 1, 0, 7}};
-    b.groups = {{"wood", {0}}};
-    in.meshes = {a, b};
-    in.cameras = {{"Main", {0, -100, 20}, {0, 0, 0}, 0, 35},
-                  {"Side", {50, 60, 70}, {1, 2, 3}, 0, 50}};
-    TdsNode cam;
-    cam.kind = TDS_NODE_CAMERA;
-    cam.name = "Side";
-    TdsKey k0;
-    k0.frame = 0;
-    k0.position = {1, 2, 3};
-    TdsKey k1;
-    k1.frame = 45;
-    k1.splineFlags = TDS_KEY_TENSION | TDS_KEY_EASE_FROM;
-    k1.tension = 0.5f;
-    k1.easeFrom = 0.25f;
-    k1.position = {4, 5, 6};
-    cam.positionKeys = {k0, k1};
-    TdsNode target = cam;
-    target.kind = TDS_NODE_TARGET;
-    target.positionKeys = {k1};
-    in.nodes = {cam, target};
-    in.objectNodes = true;
-
-    Scene3ds s;
-    ASSERT_TRUE(readBytes("roundtrip", encodeTdsScene(in), s));
-    ASSERT_EQ(s.materialCount, 4);
-    EXPECT_EQ(s.materials[0].maps, 0u);
-    EXPECT_EQ(s.materials[1].maps, MAP_TEXTURE);
-    EXPECT_EQ(s.materials[1].textureMap, "wood.tga");
-    EXPECT_EQ(s.materials[2].maps, MAP_TEXTURE | MAP_REFLECTION | MAP_BUMP);
-    EXPECT_EQ(s.materials[2].reflectionMap, "env.tga");
-    EXPECT_EQ(s.materials[2].bumpMap, "bump.tga");
-    EXPECT_EQ(s.materials[3].maps, MAP_REFLECTION);
-    ASSERT_EQ(s.objectCount, 2);
-    const Object3ds& fa = s.objects[0];
-    EXPECT_EQ(fa.name, "floor");
-    EXPECT_EQ(fa.vertexCount, 4);
-    EXPECT_FLOAT_EQ(fa.positions[3 * 3 + 1], 5);   // z becomes y
-    EXPECT_FLOAT_EQ(fa.positions[3 * 3 + 2], -20); // -y becomes z
-    EXPECT_EQ(fa.faces, (std::vector<int32_t>{0, 1, 2, 0, 2, 3}));
-    EXPECT_EQ(fa.mappingCount, 4);
-    EXPECT_FLOAT_EQ(fa.mapping[7], 0.75f);
-    EXPECT_EQ(fa.materialIndex, 2); // the last group
-    EXPECT_EQ(fa.textured, 1);
-    EXPECT_EQ(s.objects[1].materialIndex, -1);
-    EXPECT_EQ(s.objects[1].mappingCount, 0);
-    ASSERT_EQ(s.cameraCount, 2);
-    EXPECT_FLOAT_EQ(s.cameras[0].position[1], 20);
-    EXPECT_FLOAT_EQ(s.cameras[0].position[2], 100);
-    EXPECT_EQ(s.cameras[1].name, "Side");
-    ASSERT_EQ(s.trackCount, 2); // object nodes take no entry
-    EXPECT_EQ(s.tracks[0].kind, TRACK_CAMERA);
-    EXPECT_EQ(s.tracks[0].owner, 1);
-    ASSERT_EQ(s.tracks[0].keyCount, 2u);
-    EXPECT_FLOAT_EQ(s.tracks[0].times[1], 1.5f);
-    EXPECT_FLOAT_EQ(s.tracks[0].x[1], 4);
-    EXPECT_FLOAT_EQ(s.tracks[0].y[1], 6);
-    EXPECT_FLOAT_EQ(s.tracks[0].z[1], -5);
-    EXPECT_EQ(s.tracks[1].kind, TRACK_TARGET);
-    EXPECT_EQ(s.tracks[1].owner, 1);
-    EXPECT_EQ(s.tracks[1].keyCount, 1u);
 }
 
 } // namespace
