@@ -42,6 +42,16 @@ bool openDisplay(SdlDisplay& d, const char* title, int width, int height,
 
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return fail(d, "cannot start SDL video");
     d.videoStarted = true;
+    // Without an X or Wayland session SDL quietly falls back to its offscreen driver, which
+    // shows nothing: that is a failed open unless somebody asked for it by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) &&
+        !(requested && SDL_strcasecmp(requested, driver) == 0)) {
+        d.error = format("no X or Wayland session (SDL found only its %s driver)", driver);
+        closeDisplay(d);
+        return false;
+    }
     // Must be set before the texture exists: whole-pixel blocks, no smoothing.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
 

@@ -50,7 +50,10 @@ OfflineResult runOffline(const OfflineRange& range, FrameSink& sink, MusicOutput
         bool present = demo.presented;
         if (present) {
             ++result.framesWritten;
-            if (firstWritten < 0) firstWritten = demo.demoTime;
+            if (firstWritten < 0) {
+                firstWritten = demo.demoTime;
+                wallStart = std::chrono::steady_clock::now(); // speed counts the written range
+            }
         }
         if (range.progress && present) {
             // At most four updates a second on a terminal; one every five seconds in a log.
@@ -60,17 +63,18 @@ OfflineResult runOffline(const OfflineRange& range, FrameSink& sink, MusicOutput
             if (done || wall - lastReport >= (tty ? 0.25 : 5.0)) {
                 lastReport = wall;
                 double covered = demo.demoTime - firstWritten + 1.0 / range.fps;
-                double speed = wall > 0 ? covered / wall : 0;
+                char speed[32] = "";
+                // Too early to tell on the first frames of the written range.
+                if (wall >= 0.05)
+                    std::snprintf(speed, sizeof speed, "%.2fx real time", covered / wall);
                 double pct = total > 0 ? 100.0 * static_cast<double>(result.framesWritten) /
                                              static_cast<double>(total)
                                        : 100.0;
-                std::fprintf(
-                    stderr,
-                    "%starnwick: %5.1f%%  frame %lld/%lld  t=%6.2fs  %-9s  %.2fx real time%s",
-                    tty ? "\r" : "", std::min(pct, 100.0),
-                    static_cast<long long>(result.framesWritten), static_cast<long long>(total),
-                    static_cast<double>(demo.demoTime), sceneName(demo.timeline.scene), speed,
-                    tty ? "" : "\n");
+                std::fprintf(stderr, "%starnwick: %5.1f%%  frame %lld/%lld  t=%6.2fs  %-9s  %s%s",
+                             tty ? "\r" : "", std::min(pct, 100.0),
+                             static_cast<long long>(result.framesWritten),
+                             static_cast<long long>(total), static_cast<double>(demo.demoTime),
+                             sceneName(demo.timeline.scene), speed, tty ? "" : "\n");
             }
         }
         if (r == FrameResult::SinkFailed) {

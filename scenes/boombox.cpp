@@ -1,10 +1,9 @@
 // Boombox: a flight down the ray-cast tunnel that a value-6 sync freezes.
 #include "scenes/boombox.h"
 
-#include <cmath>
+#include "scenes/blur_steps.h"
 
 #include "base/paths.h"
-#include "base/random.h"
 #include "host/sync.h"
 #include "image/ops.h"
 #include "image/tga.h"
@@ -14,10 +13,7 @@ namespace tw {
 
 namespace {
 
-constexpr float kBeatLength = 50.0f; // centiseconds a beat lasts
-constexpr float kKick = 24.0f;       // units of lift and degrees of roll at a beat
-constexpr double kBlurWaveV = 0.0479951388306088;
-constexpr double kBlurWaveH = 0.06282999992370605;
+constexpr float kKick = 24.0f; // units of lift and degrees of roll at a beat
 
 void loadPicture(Bitmap& picture, const char* relative, uint32_t standIn) {
     const std::string path = dataPath(relative);
@@ -42,9 +38,7 @@ void setupBoombox(BoomboxScene& scene) {
 void runBoombox(BoomboxScene& scene, Bitmap& framebuffer, float t) {
     if (latchSync(SYNC_BEAT)) scene.beatHitTime = t;
     if (latchSync(SYNC_HOLD)) scene.hold = 1;
-    scene.kickLevel = scene.beatHitTime + kBeatLength > t
-                          ? (scene.beatHitTime + kBeatLength - t) * 0.02f * kKick
-                          : 0.0f;
+    scene.kickLevel = hitLevel(scene.beatHitTime, t, kKick);
 
     clearBitmap(framebuffer);
     if (!scene.hold)
@@ -54,16 +48,7 @@ void runBoombox(BoomboxScene& scene, Bitmap& framebuffer, float t) {
         setView(scene.tunnel, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.2f * t);
     renderTunnel(scene.tunnel, framebuffer, scene.wall, scene.bump, scene.environment);
 
-    if (scene.kickLevel > 0.0f) {
-        boxBlurV(scene.scratch, framebuffer, static_cast<uint32_t>(scene.kickLevel));
-        boxBlurH(framebuffer, scene.scratch, 0);
-    } else if (demoRand() % 10 >= 6) {
-        const double td = t;
-        const auto rv = static_cast<uint32_t>((std::sin(td * kBlurWaveV) + 1.0) * 12.0);
-        const auto rh = static_cast<uint32_t>((std::sin(td * kBlurWaveH) + 1.0) * 12.0);
-        boxBlurV(scene.scratch, framebuffer, rv);
-        boxBlurH(framebuffer, scene.scratch, rh);
-    }
+    kickOrRandomBlur(framebuffer, scene.scratch, scene.kickLevel, t, 12.0);
 
     brighten(framebuffer, 255);
     smooth4(framebuffer);

@@ -1,6 +1,8 @@
 // Opening eye: a pulsing 3D scene seen through an eye picture and its mask.
 #include "scenes/eye.h"
 
+#include "scenes/blur_steps.h"
+
 #include "base/paths.h"
 #include "host/sync.h"
 #include "image/ops.h"
@@ -24,7 +26,7 @@ void runEye(EyeScene& s, Bitmap& framebuffer, float t) {
         s.startTime = t;
         s.firstFrame = false;
     }
-    s.pulse = s.pulseHitTime + 50 > t ? (s.pulseHitTime + 50 - t) * 0.02f * 24 : 0.0f;
+    s.pulse = hitLevel(s.pulseHitTime, t, 24);
 
     drawScene(s.scene, framebuffer, 0, (t - s.startTime) * 0.005f);
     smooth4(framebuffer);
@@ -36,8 +38,7 @@ void runEye(EyeScene& s, Bitmap& framebuffer, float t) {
 
     if (t < s.blurHitTime + 50) {
         const auto r = static_cast<uint32_t>((s.blurHitTime + 50 - t) * 0.02f * 32);
-        boxBlurV(s.scratch, framebuffer, r);
-        boxBlurH(framebuffer, s.scratch, r);
+        blurThrough(framebuffer, s.scratch, r, r);
     }
 }
 

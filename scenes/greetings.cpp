@@ -1,10 +1,11 @@
 // Greetings: a waving ribbon of text over an animated 3DS flight.
 #include "scenes/greetings.h"
 
+#include "scenes/blur_steps.h"
+
 #include <cmath>
 
 #include "base/paths.h"
-#include "base/random.h"
 #include "host/sync.h"
 #include "image/ops.h"
 #include "image/tga.h"
@@ -78,7 +79,7 @@ void runGreetings(GreetingsScene& s, Bitmap& framebuffer, float t) {
         s.startTime = t;
         s.firstFrame = false;
     }
-    s.kick = s.beatHitTime + 50 > t ? (s.beatHitTime + 50 - t) * 0.02f * 24 : 0.0f;
+    s.kick = hitLevel(s.beatHitTime, t, 24);
 
     clearZBuffer(gZBuffer);
     clearBitmap(framebuffer);
@@ -86,16 +87,7 @@ void runGreetings(GreetingsScene& s, Bitmap& framebuffer, float t) {
     if (sceneTime > 26) sceneTime -= 26;
     drawScene(s.scene, framebuffer, 0, sceneTime);
 
-    if (s.kick > 0) {
-        boxBlurV(s.scratch, framebuffer, static_cast<uint32_t>(s.kick));
-        boxBlurH(framebuffer, s.scratch, 0);
-    } else if (demoRand() % 10 >= 6) {
-        const double dt = static_cast<double>(t);
-        boxBlurV(s.scratch, framebuffer,
-                 static_cast<uint32_t>((std::sin(dt * 0.0479951388306088) + 1) * 4));
-        boxBlurH(framebuffer, s.scratch,
-                 static_cast<uint32_t>((std::sin(dt * 0.06282999992370605) + 1) * 4));
-    }
+    kickOrRandomBlur(framebuffer, s.scratch, s.kick, t, 4);
     drawRibbon(s, framebuffer, (24 - s.kick) + (t - s.startTime));
     smooth4(framebuffer);
     addNoise(framebuffer, 16);

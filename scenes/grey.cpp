@@ -1,6 +1,8 @@
 // Grey scene: an animated 3DS scene drained of colour that returns on every beat.
 #include "scenes/grey.h"
 
+#include "scenes/blur_steps.h"
+
 #include "base/paths.h"
 #include "host/sync.h"
 #include "image/ops.h"
@@ -26,7 +28,7 @@ void runGrey(GreyScene& s, Bitmap& framebuffer, float t) {
         s.startTime = t;
         s.firstFrame = false;
     }
-    s.kick = s.beatHitTime + 50 > t ? (s.beatHitTime + 50 - t) * 0.02f * 24 : 0.0f;
+    s.kick = hitLevel(s.beatHitTime, t, 24);
 
     clearZBuffer(gZBuffer);
     fillBitmap(framebuffer, makeColour(255, 0, 0, 0));
@@ -51,8 +53,7 @@ void runGrey(GreyScene& s, Bitmap& framebuffer, float t) {
     drawScene(s.scene, framebuffer, 0, sceneTime);
 
     if (s.kick > 0) {
-        boxBlurV(s.scratch, framebuffer, static_cast<uint32_t>(s.kick));
-        boxBlurH(framebuffer, s.scratch, 0);
+        blurThrough(framebuffer, s.scratch, static_cast<uint32_t>(s.kick), 0);
         brighten(framebuffer, 240);
     }
     addNoise(framebuffer, 127);

@@ -1,10 +1,11 @@
 // Metaballs: three swimming balls polygonised every frame before a turning backdrop.
 #include "scenes/metaballs.h"
 
+#include "scenes/blur_steps.h"
+
 #include <cmath>
 
 #include "base/paths.h"
-#include "base/random.h"
 #include "formats/tds_mesh.h"
 #include "host/sync.h"
 #include "image/ops.h"
@@ -24,13 +25,6 @@ constexpr float kSyncBlurRadius = 32.0f;
 constexpr double kSwimX = 0.0017452777756585018;
 constexpr double kSwimY = 0.0034905555513170036;
 constexpr double kSwimZ = 0.0052358333269755045;
-constexpr double kBlurWaveV = 0.0479951388306088;
-constexpr double kBlurWaveH = 0.06282999992370605;
-
-// A level that starts at `peak` when the hit lands and falls linearly to 0 over a beat.
-float decay(float hitTime, float t, float peak) {
-    return hitTime + kBeatLength > t ? (hitTime + kBeatLength - t) * 0.02f * peak : 0.0f;
-}
 
 } // namespace
 
@@ -68,7 +62,7 @@ void setupMetaballs(MetaballScene& scene) {
 void runMetaballs(MetaballScene& scene, Bitmap& framebuffer, float t) {
     if (latchSync(SYNC_BEAT)) scene.beatHitTime = t;
     if (latchSync(SYNC_ACCENT)) scene.blurHitTime = t;
-    scene.kickLevel = decay(scene.beatHitTime, t, kKickDegrees);
+    scene.kickLevel = hitLevel(scene.beatHitTime, t, kKickDegrees);
 
     clearBitmap(framebuffer);
     lookAt(scene.camera, 0.0f, 0.0f, -400.0f, 0.0f, 0.0f, 0.0f, 0.0f);
@@ -96,25 +90,15 @@ void runMetaballs(MetaballScene& scene, Bitmap& framebuffer, float t) {
     setPosition(scene.backdrop, 0.0f, 0.0f, 0.0f);
     render(scene.backdrop, framebuffer, scene.camera, scene.backdropMaterial);
 
-    if (scene.kickLevel > 0.0f) {
-        boxBlurV(scene.scratch, framebuffer, static_cast<uint32_t>(scene.kickLevel));
-        boxBlurH(framebuffer, scene.scratch, 0);
-    } else if (demoRand() % 10 >= 6) {
-        const double td = t;
-        const auto rv = static_cast<uint32_t>((std::sin(td * kBlurWaveV) + 1.0) * 4.0);
-        const auto rh = static_cast<uint32_t>((std::sin(td * kBlurWaveH) + 1.0) * 4.0);
-        boxBlurV(scene.scratch, framebuffer, rv);
-        boxBlurH(framebuffer, scene.scratch, rh);
-    }
+    kickOrRandomBlur(framebuffer, scene.scratch, scene.kickLevel, t, 4.0);
 
     smooth4(framebuffer);
     addNoise(framebuffer, 16);
     multiplyInto(scene.tint, framebuffer);
 
     if (scene.blurHitTime + kBeatLength > t) {
-        const auto r = static_cast<uint32_t>(decay(scene.blurHitTime, t, kSyncBlurRadius));
-        boxBlurV(scene.scratch, framebuffer, r);
-        boxBlurH(framebuffer, scene.scratch, r);
+        const auto r = static_cast<uint32_t>(hitLevel(scene.blurHitTime, t, kSyncBlurRadius));
+        blurThrough(framebuffer, scene.scratch, r, r);
     }
 }
 

@@ -4,7 +4,9 @@
 namespace tw {
 
 const char* sceneName(int id) {
-    static const char* const names[SCENE_COUNT] = {"eye", "warp", "tunnel", "room", "twist", "metaballs", "spike", "grey", "greetings", "boombox", "end"};
+    static const char* const names[SCENE_COUNT] = {"eye",       "warp",      "tunnel", "room",
+                                                   "twist",     "metaballs", "spike",  "grey",
+                                                   "greetings", "boombox",   "end"};
     return id >= 0 && id < SCENE_COUNT ? names[id] : "none";
 }
 

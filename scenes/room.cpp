@@ -1,10 +1,9 @@
 // Room with a live feedback texture and layers projected from the viewer's lamp.
 #include "scenes/room.h"
 
-#include <cmath>
+#include "scenes/blur_steps.h"
 
 #include "base/paths.h"
-#include "base/random.h"
 #include "base/report.h"
 #include "image/ops.h"
 #include "image/tga.h"
@@ -104,13 +103,7 @@ void runRoom(RoomScene& s, Bitmap& framebuffer, float t) {
     addNoise(framebuffer, 15);
     if (t < s.startTime + 600) multiplyInto(s.intro, framebuffer);
 
-    if (demoRand() % 10 >= 6) {
-        const double dt = static_cast<double>(t);
-        boxBlurV(s.scratch, framebuffer,
-                 static_cast<uint32_t>((std::sin(dt * 0.0479951388306088) + 1) * 3));
-        boxBlurH(framebuffer, s.scratch,
-                 static_cast<uint32_t>((std::sin(dt * 0.06282999992370605) + 1) * 3));
-    }
+    kickOrRandomBlur(framebuffer, s.scratch, 0, t, 3); // the room has no kick
 }
 
 } // namespace tw

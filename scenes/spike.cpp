@@ -1,10 +1,11 @@
 // Spike object tipping on the beat, with two title cards sliding in.
 #include "scenes/spike.h"
 
+#include "scenes/blur_steps.h"
+
 #include <cmath>
 
 #include "base/paths.h"
-#include "base/random.h"
 #include "formats/tds_mesh.h"
 #include "host/sync.h"
 #include "image/ops.h"
@@ -32,7 +33,7 @@ void runSpike(SpikeScene& s, Bitmap& framebuffer, float t) {
         s.firstFrame = false;
     }
     const float e = t - s.startTime; // centiseconds into the scene
-    s.kick = s.beatHitTime + 50 > t ? (s.beatHitTime + 50 - t) * 0.02f * 24 : 0.0f;
+    s.kick = hitLevel(s.beatHitTime, t, 24);
 
     fillBitmap(framebuffer, makeColour(127, 127, 127, 127));
     lookAt(s.camera, 0, 0, -300, 0, 0, 0);
@@ -41,16 +42,7 @@ void runSpike(SpikeScene& s, Bitmap& framebuffer, float t) {
     setPosition(s.spike, 0, 0, 0);
     render(s.spike, framebuffer, s.camera, s.material);
 
-    if (s.kick > 0) {
-        boxBlurV(s.scratch, framebuffer, static_cast<uint32_t>(s.kick));
-        boxBlurH(framebuffer, s.scratch, 0);
-    } else if (demoRand() % 10 >= 6) {
-        const double dt = static_cast<double>(t);
-        boxBlurV(s.scratch, framebuffer,
-                 static_cast<uint32_t>((std::sin(dt * 0.0479951388306088) + 1) * 8));
-        boxBlurH(framebuffer, s.scratch,
-                 static_cast<uint32_t>((std::sin(dt * 0.06282999992370605) + 1) * 8));
-    }
+    kickOrRandomBlur(framebuffer, s.scratch, s.kick, t, 8);
     smooth4(framebuffer);
 
     const float frameWidth = static_cast<float>(framebuffer.width);

@@ -1,10 +1,9 @@
 // Tunnel: a SIV scene flown through, kicked back on accents.
 #include "scenes/tunnel.h"
 
-#include <cmath>
+#include "scenes/blur_steps.h"
 
 #include "base/paths.h"
-#include "base/random.h"
 #include "host/sync.h"
 #include "image/ops.h"
 #include "image/tga.h"
@@ -28,23 +27,14 @@ void runTunnel(TunnelScene& s, Bitmap& framebuffer, float t) {
         s.startTime = t;
         s.firstFrame = false;
     }
-    s.kick = s.hitTime + 50 > t ? (s.hitTime + 50 - t) * 0.02f * 24 : 0.0f;
+    s.kick = hitLevel(s.hitTime, t, 24);
 
     clearBitmap(framebuffer);
     // 0.96 ahead of the steady clock; a kick sets the lead back and it is regained in 50 cs.
     drawScene(s.scene, framebuffer, 0, (24 - s.kick) * 0.04f + (t - s.startTime) * 0.014f);
     alphaOverlay(s.overlay, framebuffer);
 
-    if (s.kick > 0) {
-        boxBlurV(s.scratch, framebuffer, static_cast<uint32_t>(s.kick));
-        boxBlurH(framebuffer, s.scratch, 0);
-    } else if (demoRand() % 10 >= 6) {
-        const double dt = static_cast<double>(t);
-        boxBlurV(s.scratch, framebuffer,
-                 static_cast<uint32_t>((std::sin(dt * 0.0479951388306088) + 1) * 8));
-        boxBlurH(framebuffer, s.scratch,
-                 static_cast<uint32_t>((std::sin(dt * 0.06282999992370605) + 1) * 8));
-    }
+    kickOrRandomBlur(framebuffer, s.scratch, s.kick, t, 8);
     smooth4(framebuffer);
     addNoise(framebuffer, 15);
 }

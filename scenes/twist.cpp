@@ -1,6 +1,8 @@
 // Twisted object before a faceted sky, multiplied by the credits.
 #include "scenes/twist.h"
 
+#include "scenes/blur_steps.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -42,15 +44,6 @@ void setupTwist(TwistScene& s) {
     }
     for (float& w : s.weights) w = farthest - w;
 }
-
-namespace {
-
-void blurVH(Bitmap& frame, Bitmap& scratch, uint32_t rv, uint32_t rh) {
-    boxBlurV(scratch, frame, rv);
-    boxBlurH(frame, scratch, rh);
-}
-
-} // namespace
 
 void runTwist(TwistScene& s, Bitmap& framebuffer, float t) {
     // A beat makes the whole picture jump 30 centiseconds ahead for this frame.
@@ -99,18 +92,18 @@ void runTwist(TwistScene& s, Bitmap& framebuffer, float t) {
 
     s.beatBlurLevel = s.beatHitTime + 30 > u ? (s.beatHitTime + 30 - u) * 0.033333335f * 16 : 0.0f;
     if (s.beatBlurLevel > 0) {
-        blurVH(framebuffer, s.scratch, static_cast<uint32_t>(s.beatBlurLevel), 0);
+        blurThrough(framebuffer, s.scratch, static_cast<uint32_t>(s.beatBlurLevel), 0);
     } else if (demoRand() % 10 >= 6) {
         const double du = static_cast<double>(u);
-        blurVH(framebuffer, s.scratch,
-               static_cast<uint32_t>((std::sin(du * 0.0479951388306088) + 1) * 3),
-               static_cast<uint32_t>((std::sin(du * 0.06282999992370605) + 1) * 3));
+        blurThrough(framebuffer, s.scratch,
+                    static_cast<uint32_t>((std::sin(du * 0.0479951388306088) + 1) * 3),
+                    static_cast<uint32_t>((std::sin(du * 0.06282999992370605) + 1) * 3));
     }
     multiplyInto(s.credits, framebuffer); // a missing picture multiplies by nothing
 
     if (s.blurHitTime + 50 > u) {
         const auto r = static_cast<uint32_t>((s.blurHitTime + 50 - u) * 0.02f * 32);
-        blurVH(framebuffer, s.scratch, r, r);
+        blurThrough(framebuffer, s.scratch, r, r);
     }
     if (s.fadeEndTime > u) {
         const auto k = static_cast<int32_t>((s.fadeEndTime - u) * 0.0071428571827709675f * 255);

@@ -184,6 +184,21 @@ TEST_F(DummyVideo, FailedOpenNamesTheCauseAndLeavesNothingOpen) {
     EXPECT_TRUE(display.error.empty());
 }
 
+TEST_F(DummyVideo, NoSessionIsAFailedOpenNotAnInvisibleOne) {
+    // With no X or Wayland session SDL falls back to a driver that shows nothing.
+    std::string display_ = getenv("DISPLAY") ? getenv("DISPLAY") : "";
+    std::string wayland = getenv("WAYLAND_DISPLAY") ? getenv("WAYLAND_DISPLAY") : "";
+    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    EXPECT_FALSE(openDisplay(display, "tarnwick", 320, 240, {false, 1, true}));
+    EXPECT_NE(display.error.find("no X or Wayland session"), std::string::npos) << display.error;
+    EXPECT_EQ(display.window, nullptr);
+    if (!display_.empty()) setenv("DISPLAY", display_.c_str(), 1);
+    if (!wayland.empty()) setenv("WAYLAND_DISPLAY", wayland.c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+}
+
 TEST_F(DummyVideo, PresentRefusesAFrameOfAnotherSize) {
     ASSERT_TRUE(openDisplay(display, "tarnwick", 320, 240, {true, 1, true})) << display.error;
     EXPECT_FALSE(display.present(createBitmap(160, 120)));
