@@ -1,13 +1,7 @@
 // Frame time of the single-mesh scenes on the forged data set, as the demo loop calls them.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-
-#include "base/paths.h"
-#include "base/random.h"
-#include "base/report.h"
-#include "host/sync.h"
-#include "image/bitmap.h"
+#include "bench/scene_bench.h"
 #include "scenes/spike.h"
 #include "scenes/twist.h"
 #include "scenes/warp.h"
@@ -15,40 +9,17 @@
 namespace tw {
 namespace {
 
-template <class Scene, void (*Setup)(Scene&), void (*Run)(Scene&, Bitmap&, float)>
-void sceneFrames(benchmark::State& state, float start, float end) {
-    if (!std::filesystem::exists(std::string(TW_BINARY_DIR) + "/data/geo2.3ds")) {
-        state.SkipWithError("no forged data set in the build directory");
-        return;
-    }
-    setDataRoot(TW_BINARY_DIR);
-    createZBuffer(gZBuffer, 320, 240);
-    Bitmap frame = createBitmap(320, 240);
-    seedRandom();
-    resetSyncFlags();
-    static Scene scene;
-    Setup(scene);
-    float t = start;
-    int frames = 0;
-    for (auto _ : state) {
-        if (++frames % 30 == 0) syncFlags[SYNC_BEAT] = 1.0f; // a beat a second at 30 fps
-        clearZBuffer(gZBuffer);
-        Run(scene, frame, t);
-        t += 10.0f / 3;
-        if (t >= end) t = start;
-        benchmark::DoNotOptimize(frame.pixels[320 * 120 + 160]);
-    }
-    state.SetItemsProcessed(state.iterations()); // frames
-}
+// Single-mesh scenes: a beat a second, no accents.
+constexpr SceneBenchRhythm kRhythm{};
 
 void BM_WarpFrame(benchmark::State& s) {
-    sceneFrames<WarpScene, setupWarp, runWarp>(s, 1850, 3150);
+    sceneFrames<WarpScene, setupWarp, runWarp>(s, "geo2.3ds", 1850, 3150, kRhythm);
 }
 void BM_TwistFrame(benchmark::State& s) {
-    sceneFrames<TwistScene, setupTwist, runTwist>(s, 5700, 7000);
+    sceneFrames<TwistScene, setupTwist, runTwist>(s, "geo2.3ds", 5700, 7000, kRhythm);
 }
 void BM_SpikeFrame(benchmark::State& s) {
-    sceneFrames<SpikeScene, setupSpike, runSpike>(s, 8350, 9600);
+    sceneFrames<SpikeScene, setupSpike, runSpike>(s, "geo2.3ds", 8350, 9600, kRhythm);
 }
 BENCHMARK(BM_WarpFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TwistFrame)->Unit(benchmark::kMillisecond);

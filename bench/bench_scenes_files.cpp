@@ -2,14 +2,8 @@
 // loop calls them; and the time to load each scene file.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-
-#include "base/paths.h"
-#include "base/random.h"
-#include "base/report.h"
+#include "bench/scene_bench.h"
 #include "formats/scene.h"
-#include "host/sync.h"
-#include "image/bitmap.h"
 #include "scenes/eye.h"
 #include "scenes/greetings.h"
 #include "scenes/grey.h"
@@ -19,56 +13,26 @@
 namespace tw {
 namespace {
 
-bool haveData(benchmark::State& state) {
-    if (std::filesystem::exists(std::string(TW_BINARY_DIR) + "/data/scene01.3ds")) return true;
-    state.SkipWithError("no forged data set in the build directory");
-    return false;
-}
+constexpr const char* kProbe = "scene01.3ds";
 
-// Plays the scene over its timeline slot at 30 frames a second, with a beat every second
-// and an accent every 1.5 seconds, wrapping back to the slot's start.
-template <class Scene, void (*Setup)(Scene&), void (*Run)(Scene&, Bitmap&, float)>
-void sceneFrames(benchmark::State& state, float start, float end) {
-    if (!haveData(state)) return;
-    setDataRoot(TW_BINARY_DIR);
-    createZBuffer(gZBuffer, 320, 240);
-    Bitmap frame = createBitmap(320, 240);
-    seedRandom();
-    resetSyncFlags();
-    static Scene scene;
-    {
-        ReportCapture quiet;
-        Setup(scene);
-    }
-    float t = start;
-    int frames = 0;
-    for (auto _ : state) {
-        ++frames;
-        if (frames % 30 == 0) syncFlags[SYNC_BEAT] = 1.0f;
-        if (frames % 45 == 0) syncFlags[SYNC_ACCENT] = 1.0f;
-        clearZBuffer(gZBuffer);
-        Run(scene, frame, t);
-        t += 10.0f / 3;
-        if (t >= end) t = start;
-        benchmark::DoNotOptimize(frame.pixels[320 * 120 + 160]);
-    }
-    state.SetItemsProcessed(state.iterations()); // frames
-}
+// A beat every second and an accent every 1.5 seconds; the set-up's expected reader lines
+// are swallowed.
+constexpr SceneBenchRhythm kRhythm{30, 45, true};
 
 void BM_EyeFrame(benchmark::State& s) {
-    sceneFrames<EyeScene, setupEye, runEye>(s, 0, 1850);
+    sceneFrames<EyeScene, setupEye, runEye>(s, kProbe, 0, 1850, kRhythm);
 }
 void BM_TunnelFrame(benchmark::State& s) {
-    sceneFrames<TunnelScene, setupTunnel, runTunnel>(s, 3150, 4450);
+    sceneFrames<TunnelScene, setupTunnel, runTunnel>(s, kProbe, 3150, 4450, kRhythm);
 }
 void BM_RoomFrame(benchmark::State& s) {
-    sceneFrames<RoomScene, setupRoom, runRoom>(s, 4450, 5700);
+    sceneFrames<RoomScene, setupRoom, runRoom>(s, kProbe, 4450, 5700, kRhythm);
 }
 void BM_GreyFrame(benchmark::State& s) {
-    sceneFrames<GreyScene, setupGrey, runGrey>(s, 9600, 11550);
+    sceneFrames<GreyScene, setupGrey, runGrey>(s, kProbe, 9600, 11550, kRhythm);
 }
 void BM_GreetingsFrame(benchmark::State& s) {
-    sceneFrames<GreetingsScene, setupGreetings, runGreetings>(s, 11550, 14800);
+    sceneFrames<GreetingsScene, setupGreetings, runGreetings>(s, kProbe, 11550, 14800, kRhythm);
 }
 BENCHMARK(BM_EyeFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TunnelFrame)->Unit(benchmark::kMillisecond);
@@ -78,7 +42,7 @@ BENCHMARK(BM_GreetingsFrame)->Unit(benchmark::kMillisecond);
 
 // Loading a scene file with its textures, as a scene set-up does.
 void sceneLoad(benchmark::State& state, const char* file, bool siv) {
-    if (!haveData(state)) return;
+    if (!haveSceneData(state, kProbe)) return;
     setDataRoot(TW_BINARY_DIR);
     ReportCapture quiet;
     for (auto _ : state) {

@@ -4,23 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/normalise.h"
+
 namespace tw {
 
 namespace {
-
-// Scales (x, y, z) to unit length; a zero (or non-finite) length gives (0, 0, 0) so that no
-// NaN reaches the environment mapping of an unused vertex or a degenerate face.
-void normalise(float& x, float& y, float& z) {
-    const float d = x * x + y * y + z * z;
-    if (!(d > 0.0f) || !std::isfinite(d)) {
-        x = y = z = 0;
-        return;
-    }
-    const float inv = 1.0f / std::sqrt(d);
-    x *= inv;
-    y *= inv;
-    z *= inv;
-}
 
 int32_t liveVertices(const Mesh& m) {
     return std::clamp<int32_t>(m.vertexCount, 0, static_cast<int32_t>(m.vertices.size()));
@@ -57,7 +45,7 @@ void computeFaceNormals(Mesh& mesh) {
     for (int32_t i = 0; i < nf; ++i) {
         Face& f = mesh.faces[static_cast<size_t>(i)];
         Vec3 n = faceValid(f, nv) ? faceCross(mesh, f) : Vec3{};
-        normalise(n.x, n.y, n.z);
+        normaliseOrZero(n.x, n.y, n.z);
         f.nx = n.x;
         f.ny = n.y;
         f.nz = n.z;
@@ -84,7 +72,7 @@ void computeVertexNormals(Mesh& mesh) {
     }
     for (int32_t i = 0; i < nv; ++i) {
         Vertex& v = mesh.vertices[static_cast<size_t>(i)];
-        normalise(v.nx, v.ny, v.nz);
+        normaliseOrZero(v.nx, v.ny, v.nz);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "image/ops.h"
+#include "render/normalise.h"
 #include "render/raster.h"
 
 namespace tw {
@@ -19,19 +20,6 @@ constexpr float kNearReject = 16.0f;
 // count plus twice its in/out transitions, which from a triangle stays below 20 even if
 // rounding makes an intermediate polygon non-convex (3, 4, 6, 9, 13, 19).
 constexpr int kClipCapacity = 20;
-
-// Unit length, or (0, 0, 0) for a zero or non-finite length (never NaN).
-void normalise(float& x, float& y, float& z) {
-    const float d = x * x + y * y + z * z;
-    if (!(d > 0.0f) || !std::isfinite(d)) {
-        x = y = z = 0;
-        return;
-    }
-    const float inv = 1.0f / std::sqrt(d);
-    x *= inv;
-    y *= inv;
-    z *= inv;
-}
 
 // One texture pair of a working vertex: environment-mapped from a camera-space normal, the
 // vertex's own loaded value, or the face corner, all in texels of size `s`.
@@ -184,7 +172,7 @@ void setupFace(Bitmap& target, const Mesh& mesh, Face& face, const Matrix& rotat
     face.cnx = nx * r.m[0][0] + ny * r.m[1][0] + nz * r.m[2][0];
     face.cny = nx * r.m[0][1] + ny * r.m[1][1] + nz * r.m[2][1];
     face.cnz = nx * r.m[0][2] + ny * r.m[1][2] + nz * r.m[2][2];
-    normalise(face.cnx, face.cny, face.cnz);
+    normaliseOrZero(face.cnx, face.cny, face.cnz);
 
     // A face naming a vertex outside the live array is never read (loaders check; this is
     // the cheap last line of defence).

@@ -28,13 +28,9 @@ constexpr float kStep30 = 10.0f / 3; // centiseconds per frame at 30 fps
 class FileSceneGolden : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!fs::exists(fs::path(TW_BINARY_DIR) / "data" / "scene01.3ds"))
+        if (!goldenDataForged("scene01.3ds"))
             GTEST_SKIP() << "the data set has not been forged into " << TW_BINARY_DIR;
-        setDataRoot(TW_BINARY_DIR);
-        createZBuffer(gZBuffer, 320, 240);
-        frame = createBitmap(320, 240);
-        seedRandom();
-        resetSyncFlags();
+        startGoldenScene(frame);
     }
     void TearDown() override { setDataRoot("."); }
     // Only the SIV reader's "len/tmplen" lines are expected while a scene sets up.

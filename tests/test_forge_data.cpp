@@ -23,6 +23,7 @@
 #include "render/draw.h"
 #include "render/material.h"
 #include "render/mesh.h"
+#include "tests/support/shell.h"
 
 namespace tw {
 namespace {
@@ -32,25 +33,9 @@ namespace fs = std::filesystem;
 const std::string kData = std::string(TW_BINARY_DIR) + "/data/";
 const std::string kForge = std::string(TW_BINARY_DIR) + "/tools/forge";
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-};
-
-ToolRun run(const std::string& command) {
-    ToolRun r;
-    std::FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    r.status = ::pclose(p);
-    return r;
-}
-
-bool have(const std::string& tool) {
-    return run("command -v " + tool).status == 0;
-}
+using ToolRun = test::ShellResult;
+using test::haveTool;
+using test::runTool;
 
 Bitmap picture(const std::string& name) {
     Bitmap b;
@@ -207,7 +192,7 @@ TEST(ForgeData, GreetingsStripHasTextOnlyWhereRedIsSet) {
 }
 
 TEST(ForgeData, PillowReadsThePicturesTheSameWayUp) {
-    if (run("/usr/bin/python3 -c 'import PIL.Image'").status != 0)
+    if (runTool("/usr/bin/python3 -c 'import PIL.Image'").status != 0)
         GTEST_SKIP() << "python3-pil not installed (scripts/bootstrap installs it)";
     // Pillow honours the origin bit; the project's reader always flips. Both must agree.
     for (const char* name : {"creds.tga", "end.tga", "euelite.tga", "greets.tga"}) {
@@ -220,7 +205,7 @@ TEST(ForgeData, PillowReadsThePicturesTheSameWayUp) {
         fs::path py = fs::path(TW_BINARY_DIR) / "test-scratch" / "pillow.py";
         fs::create_directories(py.parent_path());
         std::ofstream(py) << script.str();
-        ToolRun r = run("/usr/bin/python3 " + py.string());
+        ToolRun r = runTool("/usr/bin/python3 " + py.string());
         ASSERT_EQ(r.status, 0) << r.out;
         std::istringstream in(r.out);
         int w, h;
@@ -259,7 +244,7 @@ struct FileMesh {
 
 // Reads a single mesh through lib3ds's 3dsdump and applies the reader's axis conversion.
 bool dumpMesh(const std::string& file, FileMesh& m) {
-    ToolRun r = run("3dsdump -t " + kData + file);
+    ToolRun r = runTool("3dsdump -t " + kData + file);
     if (r.status != 0) return false;
     std::istringstream in(r.out);
     std::string line;
@@ -308,7 +293,7 @@ float maxRadius(const FileMesh& m) {
 }
 
 TEST(ForgeData, SingleMeshesAreSizedAndWoundForTheirCameras) {
-    if (!have("3dsdump")) GTEST_SKIP() << "3dsdump (lib3ds-dev) not installed";
+    if (!haveTool("3dsdump")) GTEST_SKIP() << "3dsdump (lib3ds-dev) not installed";
     FileMesh sky, knot, spike, lattice;
     ASSERT_TRUE(dumpMesh("skygeo.3ds", sky));
     ASSERT_TRUE(dumpMesh("ting.3ds", knot));
@@ -345,7 +330,7 @@ TEST(ForgeData, SingleMeshesAreSizedAndWoundForTheirCameras) {
 
 // The same files through the project's reader match lib3ds's view of them.
 TEST(ForgeData, SingleMeshesRoundTripThroughTheProjectReader) {
-    if (!have("3dsdump")) GTEST_SKIP() << "3dsdump (lib3ds-dev) not installed";
+    if (!haveTool("3dsdump")) GTEST_SKIP() << "3dsdump (lib3ds-dev) not installed";
     for (const char* name : {"geo2.3ds", "skygeo.3ds", "ting.3ds", "spike.3ds"}) {
         FileMesh dumped;
         ASSERT_TRUE(dumpMesh(name, dumped)) << name;
@@ -499,15 +484,15 @@ TEST(ForgeData, ThreeDsScenesThroughLib3dsAndAssimp) {
     for (const char* file : {"scene01.3ds", "scene03.3ds", "scene04.3ds"}) {
         Scene3ds s;
         ASSERT_TRUE(read3dsScene(kData + file, s));
-        if (have("3dsdump")) {
-            ToolRun nodes = run(std::string("3dsdump -n ") + kData + file);
+        if (haveTool("3dsdump")) {
+            ToolRun nodes = runTool(std::string("3dsdump -n ") + kData + file);
             ASSERT_EQ(nodes.status, 0) << nodes.out;
             EXPECT_NE(nodes.out.find(s.cameras[0].name + " (Camera)"), std::string::npos)
                 << nodes.out;
             EXPECT_NE(nodes.out.find(s.cameras[0].name + " (Target)"), std::string::npos);
         }
-        if (have("assimp")) {
-            ToolRun info = run(std::string("assimp info ") + kData + file);
+        if (haveTool("assimp")) {
+            ToolRun info = runTool(std::string("assimp info ") + kData + file);
             ASSERT_EQ(info.status, 0) << info.out;
             long faces = 0;
             for (const Object3ds& o : s.objects) faces += o.faceCount;
@@ -721,8 +706,8 @@ TEST(ForgeProgram, TwoRunsWriteTheSameBytes) {
     fs::path b = fs::path(TW_BINARY_DIR) / "test-scratch" / "forge-b";
     fs::remove_all(a);
     fs::remove_all(b);
-    ASSERT_EQ(run(kForge + " --out " + a.string()).status, 0);
-    ASSERT_EQ(run(kForge + " --out " + b.string()).status, 0);
+    ASSERT_EQ(runTool(kForge + " --out " + a.string()).status, 0);
+    ASSERT_EQ(runTool(kForge + " --out " + b.string()).status, 0);
     int files = 0;
     for (const auto& entry : fs::directory_iterator(a / "data")) {
         auto read = [](const fs::path& p) {
@@ -739,23 +724,23 @@ TEST(ForgeProgram, TwoRunsWriteTheSameBytes) {
 }
 
 TEST(ForgeProgram, BadOptionsAndUnwritableFoldersFailClearly) {
-    ToolRun bad = run(kForge + " --frobnicate");
+    ToolRun bad = runTool(kForge + " --frobnicate");
     EXPECT_NE(bad.status, 0);
     EXPECT_NE(bad.out.find("unknown option --frobnicate"), std::string::npos) << bad.out;
-    ToolRun missing = run(kForge + " --out");
+    ToolRun missing = runTool(kForge + " --out");
     EXPECT_NE(missing.status, 0);
     EXPECT_NE(missing.out.find("--out needs a value"), std::string::npos) << missing.out;
-    ToolRun none = run(kForge);
+    ToolRun none = runTool(kForge);
     EXPECT_NE(none.status, 0);
     EXPECT_NE(none.out.find("usage"), std::string::npos);
     // A folder that cannot be made (its parent is a file).
     fs::path file = fs::path(TW_BINARY_DIR) / "test-scratch" / "not-a-folder";
     fs::create_directories(file.parent_path());
     std::ofstream(file) << "x";
-    ToolRun blocked = run(kForge + " --out " + file.string());
+    ToolRun blocked = runTool(kForge + " --out " + file.string());
     EXPECT_NE(blocked.status, 0);
     EXPECT_NE(blocked.out.find("cannot create"), std::string::npos) << blocked.out;
-    ToolRun sheet = run(kForge + " --contact-sheet " + (file / "sheet.png").string());
+    ToolRun sheet = runTool(kForge + " --contact-sheet " + (file / "sheet.png").string());
     EXPECT_NE(sheet.status, 0);
     EXPECT_NE(sheet.out.find("cannot write"), std::string::npos) << sheet.out;
 }
@@ -763,7 +748,7 @@ TEST(ForgeProgram, BadOptionsAndUnwritableFoldersFailClearly) {
 TEST(ForgeProgram, ContactSheetIsAPng) {
     fs::path png = fs::path(TW_BINARY_DIR) / "test-scratch" / "sheet.png";
     fs::remove(png);
-    ToolRun r = run(kForge + " --contact-sheet " + png.string());
+    ToolRun r = runTool(kForge + " --contact-sheet " + png.string());
     ASSERT_EQ(r.status, 0) << r.out;
     std::ifstream in(png, std::ios::binary);
     char magic[8] = {};

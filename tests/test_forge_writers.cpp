@@ -12,6 +12,7 @@
 #include <zlib.h>
 
 #include "base/bytes.h"
+#include "tests/support/shell.h"
 #include "tools/write/siv_writer.h"
 #include "tools/write/tds_writer.h"
 #include "tools/write/tga_writer.h"
@@ -21,30 +22,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-};
-
-ToolRun run(const std::string& command) {
-    ToolRun r;
-    std::FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    r.status = ::pclose(p);
-    return r;
-}
-
-bool have(const std::string& tool) {
-    return run("command -v " + tool).status == 0;
-}
+using ToolRun = test::ShellResult;
+using test::haveTool;
+using test::runTool;
 
 // Pillow must come from the system interpreter, which is where Debian installs it.
 const char* kPython = "/usr/bin/python3";
 bool havePillow() {
-    return run(std::string(kPython) + " -c 'import PIL.Image'").status == 0;
+    return runTool(std::string(kPython) + " -c 'import PIL.Image'").status == 0;
 }
 
 fs::path scratch(const std::string& name) {
@@ -116,10 +101,10 @@ TEST(TgaWriter, PillowReadsPixelsAlphaAndOrientation) {
                                 0xFF123456, 0x80ABCDEF, 0x00010203};
     fs::path file = scratch("orient.tga");
     ASSERT_TRUE(writeFile(file.string(), encodeTga(pixels, 3, 2)));
-    ToolRun r = run(std::string(kPython) + " -c \"from PIL import Image; im = Image.open('" +
-                    file.string() +
-                    "'); print(im.size, im.mode); print(' '.join('%02x%02x%02x%02x' % "
-                    "im.getpixel((x, y)) for y in range(2) for x in range(3)))\"");
+    ToolRun r = runTool(std::string(kPython) + " -c \"from PIL import Image; im = Image.open('" +
+                        file.string() +
+                        "'); print(im.size, im.mode); print(' '.join('%02x%02x%02x%02x' % "
+                        "im.getpixel((x, y)) for y in range(2) for x in range(3)))\"");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("(3, 2) RGBA"), std::string::npos) << r.out;
     // Pillow gives RGBA top-left first: the first row printed must be our top row.
@@ -143,10 +128,10 @@ TEST(TgaWriter, HeaderIsUncompressed32BitBottomUp) {
 // ---- 3DS through lib3ds and assimp ----
 
 TEST(TdsWriter, SingleMeshChunkTreeAndGeometryThroughLib3ds) {
-    if (!have("3dsdump")) GTEST_SKIP() << "3dsdump (lib3ds-dev) not installed";
+    if (!haveTool("3dsdump")) GTEST_SKIP() << "3dsdump (lib3ds-dev) not installed";
     fs::path file = scratch("tetra.3ds");
     ASSERT_TRUE(writeFile(file.string(), encodeTdsMesh(tetrahedron())));
-    ToolRun tree = run("3dsdump -s " + file.string());
+    ToolRun tree = runTool("3dsdump -s " + file.string());
     ASSERT_EQ(tree.status, 0) << tree.out;
     // Nesting shows as indentation; the editor's first child is the disposable version.
     const char* expected[] = {"LIB3DS_M3D_VERSION (0x2)",     "LIB3DS_MDATA (0x3D3D)",
@@ -162,7 +147,7 @@ TEST(TdsWriter, SingleMeshChunkTreeAndGeometryThroughLib3ds) {
     EXPECT_EQ(tree.out.find("LIB3DS_KFDATA"), std::string::npos);
     EXPECT_EQ(tree.out.find("LIB3DS_MAT_ENTRY"), std::string::npos);
 
-    ToolRun mesh = run("3dsdump -t " + file.string());
+    ToolRun mesh = runTool("3dsdump -t " + file.string());
     ASSERT_EQ(mesh.status, 0) << mesh.out;
     EXPECT_NE(mesh.out.find("tetra vertices=4 faces=4"), std::string::npos) << mesh.out;
     EXPECT_NE(mesh.out.find("10.000000 0.000000 0.000000"), std::string::npos);
@@ -170,18 +155,18 @@ TEST(TdsWriter, SingleMeshChunkTreeAndGeometryThroughLib3ds) {
 }
 
 TEST(TdsWriter, SceneMaterialsCamerasAndNodesThroughLib3ds) {
-    if (!have("3dsdump")) GTEST_SKIP() << "3dsdump (lib3ds-dev) not installed";
+    if (!haveTool("3dsdump")) GTEST_SKIP() << "3dsdump (lib3ds-dev) not installed";
     fs::path file = scratch("scene.3ds");
     ASSERT_TRUE(writeFile(file.string(), encodeTdsScene(smallScene())));
 
-    ToolRun mats = run("3dsdump -m " + file.string());
+    ToolRun mats = runTool("3dsdump -m " + file.string());
     ASSERT_EQ(mats.status, 0) << mats.out;
     EXPECT_EQ(countOf(mats.out, "  name:          "), 3u) << mats.out;
     EXPECT_NE(mats.out.find("texture1_map:\n    name:        wall3.tga"), std::string::npos);
     EXPECT_NE(mats.out.find("reflection_map:\n    name:        s08_back32.tga"), std::string::npos);
     EXPECT_NE(mats.out.find("bump_map:\n    name:        wall3_b.tga"), std::string::npos);
 
-    ToolRun cams = run("3dsdump -c " + file.string());
+    ToolRun cams = runTool("3dsdump -c " + file.string());
     ASSERT_EQ(cams.status, 0) << cams.out;
     EXPECT_NE(cams.out.find("name:       CamA\n  position:   (0.000000, -100.000000, 20.000000)\n"
                             "  target      (0.000000, 0.000000, 0.000000)"),
@@ -189,7 +174,7 @@ TEST(TdsWriter, SceneMaterialsCamerasAndNodesThroughLib3ds) {
         << cams.out;
     EXPECT_NE(cams.out.find("position:   (50.000000, 50.000000, 50.000000)"), std::string::npos);
 
-    ToolRun nodes = run("3dsdump -n " + file.string());
+    ToolRun nodes = runTool("3dsdump -n " + file.string());
     ASSERT_EQ(nodes.status, 0) << nodes.out;
     EXPECT_NE(nodes.out.find("CamA (Camera)"), std::string::npos) << nodes.out;
     EXPECT_NE(nodes.out.find("CamA (Target)"), std::string::npos);
@@ -197,7 +182,7 @@ TEST(TdsWriter, SceneMaterialsCamerasAndNodesThroughLib3ds) {
     EXPECT_NE(nodes.out.find("second [] (Object)"), std::string::npos);
 
     // Track sizes follow the spline flags: header 6 + 2 + 8 + 4, keys 4 + 2 + extras + 12.
-    ToolRun tree = run("3dsdump -s " + file.string());
+    ToolRun tree = runTool("3dsdump -s " + file.string());
     ASSERT_EQ(tree.status, 0);
     size_t cam = tree.out.find("LIB3DS_CAMERA_NODE_TAG");
     ASSERT_NE(cam, std::string::npos);
@@ -212,10 +197,10 @@ TEST(TdsWriter, SceneMaterialsCamerasAndNodesThroughLib3ds) {
 }
 
 TEST(TdsWriter, AssimpCountsFacesMeshesCamerasAnimations) {
-    if (!have("assimp")) GTEST_SKIP() << "assimp (assimp-utils) not installed";
+    if (!haveTool("assimp")) GTEST_SKIP() << "assimp (assimp-utils) not installed";
     fs::path scene = scratch("scene-assimp.3ds");
     ASSERT_TRUE(writeFile(scene.string(), encodeTdsScene(smallScene())));
-    ToolRun r = run("assimp info " + scene.string());
+    ToolRun r = runTool("assimp info " + scene.string());
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(assimpCount(r.out, "Faces"), 8) << r.out;
     // assimp splits a mesh per material: stone, chrome, plain.
@@ -226,7 +211,7 @@ TEST(TdsWriter, AssimpCountsFacesMeshesCamerasAnimations) {
 
     fs::path single = scratch("tetra-assimp.3ds");
     ASSERT_TRUE(writeFile(single.string(), encodeTdsMesh(tetrahedron())));
-    ToolRun m = run("assimp info " + single.string());
+    ToolRun m = runTool("assimp info " + single.string());
     ASSERT_EQ(m.status, 0) << m.out;
     EXPECT_EQ(assimpCount(m.out, "Faces"), 4) << m.out;
     EXPECT_EQ(assimpCount(m.out, "Meshes"), 1);

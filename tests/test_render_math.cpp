@@ -7,6 +7,7 @@
 #include "render/camera.h"
 #include "render/matrix.h"
 #include "render/mesh.h"
+#include "tests/support/render_fixtures.h"
 
 namespace tw {
 namespace {
@@ -78,21 +79,7 @@ TEST(Matrix, TransformAndConcatTouchOnlyWhatTheyShould) {
     expectBasisNear(mesh.matrix, Matrix{}, 0);
 }
 
-Mesh meshOf(std::vector<Vec3> points, std::vector<std::array<int, 3>> faces) {
-    Mesh m;
-    allocate(m, static_cast<int32_t>(points.size()), static_cast<int32_t>(faces.size()));
-    for (size_t i = 0; i < points.size(); ++i) {
-        m.vertices[i].x = points[i].x;
-        m.vertices[i].y = points[i].y;
-        m.vertices[i].z = points[i].z;
-    }
-    for (size_t i = 0; i < faces.size(); ++i) {
-        m.faces[i].a = faces[i][0];
-        m.faces[i].b = faces[i][1];
-        m.faces[i].c = faces[i][2];
-    }
-    return m;
-}
+using test::meshOf;
 
 TEST(MeshNormals, UnitWeightedAndNeverNaN) {
     // Vertex 0 is shared by a large face in the z = 0 plane and a small one in the x = 0

@@ -6,6 +6,7 @@
 
 #include "image/bitmap.h"
 #include "render/raster.h"
+#include "tests/support/render_fixtures.h"
 
 namespace tw {
 namespace {
@@ -39,19 +40,8 @@ Vertex sv(float sx, float sy, float depth = 100, float u = 0, float v = 0, float
     return p;
 }
 
-// A square power-of-two texture with `f(u, v)` in every texel.
-template <class F> Bitmap texture(int shift, F f) {
-    const int size = 1 << shift;
-    Bitmap b = createBitmap(size, size);
-    b.widthShift = shift;
-    b.widthMask = size - 1;
-    for (int v = 0; v < size; ++v)
-        for (int u = 0; u < size; ++u) b.pixels[v * size + u] = f(u, v);
-    return b;
-}
-Bitmap solid(uint32_t c) {
-    return texture(0, [c](int, int) { return c; });
-}
+using test::solid;
+using test::texture;
 
 void textured(Bitmap& frame, const Bitmap& tex, Vertex a, Vertex b, Vertex c, bool translucent) {
     rasterTextured(frame, tex, a, b, c, translucent);

@@ -8,24 +8,16 @@
 #include "render/draw.h"
 #include "render/raster.h"
 #include "render/setup.h"
+#include "tests/support/render_fixtures.h"
 
 namespace tw {
 namespace {
 
 constexpr int W = 320, H = 240;
 
-template <class F> Bitmap texture(int shift, F f) {
-    const int size = 1 << shift;
-    Bitmap b = createBitmap(size, size);
-    b.widthShift = shift;
-    b.widthMask = size - 1;
-    for (int v = 0; v < size; ++v)
-        for (int u = 0; u < size; ++u) b.pixels[v * size + u] = f(u, v);
-    return b;
-}
-Bitmap solid(uint32_t c) {
-    return texture(0, [c](int, int) { return c; });
-}
+using test::solid;
+using test::texture;
+
 // Texel (u, v) of a 64x64 texture holds 0xFF00vvuu.
 Bitmap coded() {
     return texture(6, [](int u, int v) { return 0xFF000000u | static_cast<uint32_t>(v << 8 | u); });
@@ -46,19 +38,9 @@ Camera identityCamera() {
     return c;
 }
 
-Mesh meshOf(std::vector<Vec3> points, std::vector<std::array<int, 3>> faces) {
-    Mesh m;
-    allocate(m, static_cast<int32_t>(points.size()), static_cast<int32_t>(faces.size()));
-    for (size_t i = 0; i < points.size(); ++i) {
-        m.vertices[i].x = points[i].x;
-        m.vertices[i].y = points[i].y;
-        m.vertices[i].z = points[i].z;
-    }
-    for (size_t i = 0; i < faces.size(); ++i) {
-        m.faces[i].a = faces[i][0];
-        m.faces[i].b = faces[i][1];
-        m.faces[i].c = faces[i][2];
-    }
+// A mesh with its face and vertex normals computed, as a loaded mesh has them.
+Mesh litMesh(const std::vector<Vec3>& points, const std::vector<std::array<int, 3>>& faces) {
+    Mesh m = test::meshOf(points, faces);
     computeFaceNormals(m);
     computeVertexNormals(m);
     return m;
@@ -89,10 +71,10 @@ class Setup : public ::testing::Test {
 
 TEST_F(Setup, NearRejectionAndOutcodes) {
     const Material white = materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu));
-    Mesh near = meshOf({{-1, -1, 15.9f}, {1, -1, 15.9f}, {0, 1, 1}}, {{0, 1, 2}});
+    Mesh near = litMesh({{-1, -1, 15.9f}, {1, -1, 15.9f}, {0, 1, 1}}, {{0, 1, 2}});
     draw(near, white);
     EXPECT_EQ(written(), 0); // in front of the near plane, but every depth below 16
-    Mesh one = meshOf({{-1, -1, 15.9f}, {1, -1, 15.9f}, {0, 1, 16}}, {{0, 1, 2}});
+    Mesh one = litMesh({{-1, -1, 15.9f}, {1, -1, 15.9f}, {0, 1, 16}}, {{0, 1, 2}});
     draw(one, white);
     EXPECT_GT(written(), 0);
 
@@ -110,8 +92,8 @@ TEST_F(Setup, NearRejectionAndOutcodes) {
 
 TEST_F(Setup, WindingUnderBothRulesAndTwoSided) {
     // On screen A(80.5, 60.5), B(239.5, 60.5), C(160, 179.5): cross product positive.
-    Mesh positive = meshOf({{-50, -50, 100}, {50, -50, 100}, {0, 50, 100}}, {{0, 1, 2}});
-    Mesh negative = meshOf({{-50, -50, 100}, {50, -50, 100}, {0, 50, 100}}, {{0, 2, 1}});
+    Mesh positive = litMesh({{-50, -50, 100}, {50, -50, 100}, {0, 50, 100}}, {{0, 1, 2}});
+    Mesh negative = litMesh({{-50, -50, 100}, {50, -50, 100}, {0, 50, 100}}, {{0, 2, 1}});
     const Material opaque = materialOf(MAT_TEXTURED, solid(0xFFFFFFFFu));
     const Material twoSided = materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu));
     struct Case {
@@ -161,7 +143,7 @@ TEST_F(Setup, ClipsAFaceReachingBehindTheEye) {
 
     // Drawn whole: the re-projected quad (239.5, 60.5), (317.4, 2.2), (2.6, 2.2), (80.5, 60.5)
     // is covered exactly once by the fan (translucent white: one write gives 0x7F).
-    Mesh m = meshOf({{-50, -50, 100}, {50, -50, 100}, {0, 0, -1}}, {{0, 2, 1}});
+    Mesh m = litMesh({{-50, -50, 100}, {50, -50, 100}, {0, 0, -1}}, {{0, 2, 1}});
     draw(m, materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu)));
     EXPECT_EQ(at(160, 30), 0x7F7F7F7Fu);
     EXPECT_EQ(at(300, 5), 0x7F7F7F7Fu);
@@ -173,7 +155,7 @@ TEST_F(Setup, ClipsAFaceReachingBehindTheEye) {
 }
 
 TEST_F(Setup, TexturePairSources) {
-    Mesh m = meshOf({{-50, -50, 100}, {-50, 50, 100}, {50, -50, 100}}, {{0, 1, 2}});
+    Mesh m = litMesh({{-50, -50, 100}, {-50, 50, 100}, {50, -50, 100}}, {{0, 1, 2}});
     for (Face& f : m.faces) {
         for (UV& c : f.corner) c = {0.25f, 0.5f}; // texel (16, 32) of 64
         f.nx = 0.6f, f.ny = 0.8f, f.nz = 0;       // face normal: texel (50.6, 56.8)
@@ -210,7 +192,7 @@ TEST_F(Setup, TexturePairSources) {
 }
 
 TEST_F(Setup, DispatchOrder) {
-    Mesh m = meshOf({{-50, -50, 100}, {-50, 50, 100}, {50, -50, 100}}, {{0, 1, 2}});
+    Mesh m = litMesh({{-50, -50, 100}, {-50, 50, 100}, {50, -50, 100}}, {{0, 1, 2}});
     const Bitmap b = solid(0x80808080u), e = solid(0x40404040u);
     auto centre = [&](uint32_t flags) {
         reset();
@@ -240,9 +222,9 @@ TEST_F(Setup, FramesBordersAreNeverWritten) {
     // z = 10 - 0.04 y), each two-sided: both cover the whole view.
     for (float back : {50.0f, -30.0f}) {
         reset();
-        Mesh m =
-            meshOf({{-1000, -1000, 50}, {1000, -1000, 50}, {1000, 1000, back}, {-1000, 1000, back}},
-                   {{0, 1, 2}, {0, 2, 3}});
+        Mesh m = litMesh(
+            {{-1000, -1000, 50}, {1000, -1000, 50}, {1000, 1000, back}, {-1000, 1000, back}},
+            {{0, 1, 2}, {0, 2, 3}});
         draw(m, materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu)));
         for (int x = 0; x < W; ++x) {
             ASSERT_EQ(at(x, 0), 0u) << x;
@@ -272,10 +254,10 @@ TEST_F(Setup, RandomFacesAcrossTheFrustumStayOffTheBorders) {
     };
     const Material white = materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu));
     for (int i = 0; i < 3000; ++i) {
-        Mesh m = meshOf({{next(-500, 500), next(-500, 500), next(-100, 400)},
-                         {next(-500, 500), next(-500, 500), next(-100, 400)},
-                         {next(-500, 500), next(-500, 500), next(-100, 400)}},
-                        {{0, 1, 2}});
+        Mesh m = litMesh({{next(-500, 500), next(-500, 500), next(-100, 400)},
+                          {next(-500, 500), next(-500, 500), next(-100, 400)},
+                          {next(-500, 500), next(-500, 500), next(-100, 400)}},
+                         {{0, 1, 2}});
         draw(m, white);
     }
     EXPECT_GT(written(), W * H / 2);
@@ -284,7 +266,7 @@ TEST_F(Setup, RandomFacesAcrossTheFrustumStayOffTheBorders) {
 }
 
 TEST_F(Setup, DrawingWritesPerFrameFieldsAndSurvivesBadInput) {
-    Mesh m = meshOf({{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {3, 3, 3}}, {{0, 1, 2}, {1, 1, 2}});
+    Mesh m = litMesh({{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {3, 3, 3}}, {{0, 1, 2}, {1, 1, 2}});
     const Material env = materialOf(MAT_TEXTURED | MAT_ENV1, coded());
     const Camera first = makeCamera(0, 0, -100, 0, 0, 0, 60);
     const Camera second = makeCamera(50, 0, -100, 0, 0, 0, 60);
@@ -298,14 +280,14 @@ TEST_F(Setup, DrawingWritesPerFrameFieldsAndSurvivesBadInput) {
     // Looking straight down onto the mesh: a finite view and a drawing.
     Camera down = makeCamera(0, 200, 0, 0, 0, 0, 60);
     reset();
-    Mesh flat = meshOf({{-50, 0, -50}, {50, 0, -50}, {0, 0, 50}}, {{0, 1, 2}});
+    Mesh flat = litMesh({{-50, 0, -50}, {50, 0, -50}, {0, 0, 50}}, {{0, 1, 2}});
     drawSceneMesh(frame, flat, down, materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu)),
                   FrontRule::Default);
     EXPECT_GT(written(), 100);
 
     // A face naming a missing vertex, and a mesh without vertices: nothing, no crash.
     reset();
-    Mesh bad = meshOf({{-50, -50, 100}, {-50, 50, 100}, {50, -50, 100}}, {{0, 1, 2}});
+    Mesh bad = litMesh({{-50, -50, 100}, {-50, 50, 100}, {50, -50, 100}}, {{0, 1, 2}});
     bad.faces[0].c = 7;
     draw(bad, materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu)));
     Mesh empty;

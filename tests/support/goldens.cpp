@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/paths.h"
+#include "base/random.h"
 #include "host/sync.h"
 #include "tests/support/png_io.h"
 
@@ -46,6 +48,18 @@ void writeHash(const std::string& key, uint64_t hash) {
 bool goldenUpdating() {
     const char* v = std::getenv("TW_GOLDEN_UPDATE");
     return v && *v && std::string(v) != "0";
+}
+
+bool goldenDataForged(const std::string& file) {
+    return fs::exists(fs::path(TW_BINARY_DIR) / "data" / file);
+}
+
+void startGoldenScene(Bitmap& frame) {
+    setDataRoot(TW_BINARY_DIR);
+    createZBuffer(gZBuffer, 320, 240);
+    frame = createBitmap(320, 240);
+    seedRandom();
+    resetSyncFlags();
 }
 
 void playGolden(const GoldenSequence& seq, const std::function<void(Bitmap&, float)>& runFrame,

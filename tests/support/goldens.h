@@ -25,6 +25,14 @@ struct GoldenSequence {
 
 bool goldenUpdating();
 
+// True when the forge has written data/`file` into the build tree; without the data set the
+// golden sequences have nothing to draw and are skipped.
+bool goldenDataForged(const std::string& file);
+
+// The state every golden sequence starts from: the forged data set, a 320x240 frame and
+// depth buffer, the random sequence from its seed and no sync pending.
+void startGoldenScene(Bitmap& frame);
+
 // Runs `runFrame` for each frame (clearing the depth buffer first, as the demo loop does)
 // and checks every checkpoint with gtest expectations.
 void playGolden(const GoldenSequence& seq, const std::function<void(Bitmap&, float)>& runFrame,

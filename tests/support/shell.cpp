@@ -18,6 +18,14 @@ ShellResult shell(const std::string& command) {
     return r;
 }
 
+ShellResult runTool(const std::string& command) {
+    return shell(command + " 2>&1");
+}
+
+bool haveTool(const std::string& tool) {
+    return runTool("command -v " + tool).status == 0;
+}
+
 std::string probe(const std::string& file, const std::string& stream, const std::string& entry) {
     std::string out = shell("ffprobe -v error -count_frames -select_streams " + stream +
                             " -show_entries " + entry + " -of default=nw=1:nk=1 '" + file + "'")
