@@ -24,7 +24,9 @@ struct EmptyCurveError : std::runtime_error {
 };
 
 void addKey(TCBCurve& curve, const TCBKey& key);
-inline int keyCount(const TCBCurve& curve) { return static_cast<int>(curve.keys.size()); }
+inline int keyCount(const TCBCurve& curve) {
+    return static_cast<int>(curve.keys.size());
+}
 float evaluate(const TCBCurve& curve, float t);
 
 } // namespace tw

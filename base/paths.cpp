@@ -7,8 +7,12 @@ namespace {
 std::string gRoot = ".";
 }
 
-void setDataRoot(const std::string& root) { gRoot = root.empty() ? "." : root; }
-const std::string& dataRoot() { return gRoot; }
+void setDataRoot(const std::string& root) {
+    gRoot = root.empty() ? "." : root;
+}
+const std::string& dataRoot() {
+    return gRoot;
+}
 
 std::string dataPath(const std::string& relative) {
     if (gRoot == ".") return relative;

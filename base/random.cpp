@@ -6,6 +6,8 @@ namespace detail {
 uint32_t gRandomState = kRandomSeed;
 }
 
-void seedRandom(uint32_t seed) { detail::gRandomState = seed; }
+void seedRandom(uint32_t seed) {
+    detail::gRandomState = seed;
+}
 
 } // namespace tw

@@ -10,8 +10,12 @@ namespace {
 ReportCapture* gCapture = nullptr;
 }
 
-ReportCapture::ReportCapture() : lines() { gCapture = this; }
-ReportCapture::~ReportCapture() { gCapture = nullptr; }
+ReportCapture::ReportCapture() : lines() {
+    gCapture = this;
+}
+ReportCapture::~ReportCapture() {
+    gCapture = nullptr;
+}
 
 void reportBox(const char* caption, const std::string& text) {
     if (gCapture) {

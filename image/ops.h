@@ -12,16 +12,16 @@ namespace tw {
 // Whole-buffer operations. The pass length comes from the bitmap named in each comment;
 // the other bitmaps must hold at least as many pixels, otherwise the call does nothing
 // (a picture that failed to load must never be read past its end).
-void scaleBitmap(Bitmap& bitmap, int32_t k);                       // bitmap
-void crossfade(const Bitmap& source, Bitmap& dest, int32_t k);     // source
-void brighten(Bitmap& bitmap, int32_t k);                          // bitmap
-void multiplyInto(const Bitmap& source, Bitmap& dest);             // source
-void addInto(const Bitmap& source, Bitmap& dest);                  // source
-void copyBitmap(const Bitmap& source, Bitmap& dest);               // dest, multiple of 16
-void alphaOverlay(const Bitmap& source, Bitmap& dest);             // dest, even
+void scaleBitmap(Bitmap& bitmap, int32_t k);                            // bitmap
+void crossfade(const Bitmap& source, Bitmap& dest, int32_t k);          // source
+void brighten(Bitmap& bitmap, int32_t k);                               // bitmap
+void multiplyInto(const Bitmap& source, Bitmap& dest);                  // source
+void addInto(const Bitmap& source, Bitmap& dest);                       // source
+void copyBitmap(const Bitmap& source, Bitmap& dest);                    // dest, multiple of 16
+void alphaOverlay(const Bitmap& source, Bitmap& dest);                  // dest, even
 void maskBlend(const Bitmap& source, Bitmap& dest, const Bitmap& mask); // dest
-void addNoise(Bitmap& bitmap, int32_t amplitude);                  // bitmap; amplitude <= 0: no-op
-void desaturate(Bitmap& bitmap, int32_t k);                        // bitmap
+void addNoise(Bitmap& bitmap, int32_t amplitude); // bitmap; amplitude <= 0: no-op
+void desaturate(Bitmap& bitmap, int32_t k);       // bitmap
 
 // Places source with its top-left corner at (x, y), clipped to dest. With blend, source
 // alpha 255 shows the source and 0 keeps dest; the result's alpha byte is 0.

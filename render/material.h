@@ -33,7 +33,9 @@ struct Material {
 
 enum TextureSlot { SLOT_BASE = 0, SLOT_SECOND = 1, SLOT_THIRD = 2 };
 
-inline void setFlags(Material& m, uint32_t flags) { m.flags = flags; }
+inline void setFlags(Material& m, uint32_t flags) {
+    m.flags = flags;
+}
 // Reads a TGA into the slot (failures are reported by the reader). Returns 1 like the
 // original; the slot keeps its old bitmap when the file did not load.
 int loadTexture(Material& m, int slot, const std::string& path);

@@ -11,7 +11,9 @@ namespace tw {
 // x*65536 truncated for -32768 < x < 32768, else 0x7FFF0000 (also for large negatives).
 int32_t toFixed(float x);
 // ceil of a 16.16 value as an integer.
-inline int32_t fixedCeil(int32_t f) { return (f + 0xFFFF) >> 16; }
+inline int32_t fixedCeil(int32_t f) {
+    return (f + 0xFFFF) >> 16;
+}
 
 enum class LayerBlend { Multiply, Add };
 
@@ -20,8 +22,7 @@ void rasterTextured(Bitmap& target, const Bitmap& texture, Vertex& a, Vertex& b,
                     bool translucent);
 // Base texture combined with the second; with bump the third (a height map the size of the
 // base) perturbs the second-layer lookup.
-void rasterLayered(Bitmap& target, const Bitmap& base, const Bitmap& second,
-                   const Bitmap& third, Vertex& a, Vertex& b, Vertex& c, bool bump,
-                   LayerBlend blend, bool translucent);
+void rasterLayered(Bitmap& target, const Bitmap& base, const Bitmap& second, const Bitmap& third,
+                   Vertex& a, Vertex& b, Vertex& c, bool bump, LayerBlend blend, bool translucent);
 
 } // namespace tw

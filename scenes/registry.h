@@ -2,17 +2,17 @@
 #pragma once
 
 #include "image/bitmap.h"
-#include "scenes/eye.h"
-#include "scenes/warp.h"
-#include "scenes/tunnel.h"
-#include "scenes/room.h"
-#include "scenes/twist.h"
-#include "scenes/metaballs.h"
-#include "scenes/spike.h"
-#include "scenes/grey.h"
-#include "scenes/greetings.h"
 #include "scenes/boombox.h"
 #include "scenes/end.h"
+#include "scenes/eye.h"
+#include "scenes/greetings.h"
+#include "scenes/grey.h"
+#include "scenes/metaballs.h"
+#include "scenes/room.h"
+#include "scenes/spike.h"
+#include "scenes/tunnel.h"
+#include "scenes/twist.h"
+#include "scenes/warp.h"
 
 namespace tw {
 

@@ -184,7 +184,7 @@ TEST(TdsScene, MaterialGroupsAndMaps) {
         material("Plain"),
         material("Tex", map(0xA200, "wood.tga")),
         material("Shiny", map(0xA220, "env.tga")),
-        material("Spec", map(0xA204, "spec.tga")),
+        material("Shiny", map(0xA204, "shine.tga")),
         material("All", cat({map(0xA200, "a.tga"), map(0xA220, "b.tga"), map(0xA230, "c.tga")})),
     });
     std::vector<float> tri = {0, 0, 0, 1, 0, 0, 0, 1, 0};
@@ -207,7 +207,7 @@ TEST(TdsScene, MaterialGroupsAndMaps) {
     EXPECT_EQ(s.materials[2].maps, MAP_REFLECTION);
     EXPECT_EQ(s.materials[2].reflectionMap, "env.tga");
     EXPECT_EQ(s.materials[2].textureMap, "");
-    EXPECT_EQ(s.materials[3].maps, 0u); // specular maps are skipped whole
+    EXPECT_EQ(s.materials[3].maps, 0u); // shininess-type maps are skipped whole
     EXPECT_EQ(s.materials[3].textureMap, "");
     EXPECT_EQ(s.materials[4].maps, MAP_TEXTURE | MAP_REFLECTION | MAP_BUMP);
     EXPECT_EQ(s.materials[4].textureMap, "a.tga");
