@@ -5,17 +5,18 @@
 // reader written elsewhere (Pillow, lib3ds).
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "anim/tcb.h"
-#include "formats/siv.h"
+#include "formats/scene.h"
 #include "formats/tds_mesh.h"
 #include "formats/tds_scene.h"
 #include "image/tga.h"
@@ -23,6 +24,7 @@
 #include "render/draw.h"
 #include "render/material.h"
 #include "render/mesh.h"
+#include "render/scene_draw.h"
 #include "tests/support/shell.h"
 
 namespace tw {
@@ -59,32 +61,29 @@ double meanLum(const Bitmap& b) {
 // ---------------------------------------------------------------- the set is complete
 
 TEST(ForgeData, EveryFileTheScenesLoadIsThereAtItsSize) {
-    const std::map<std::string, std::pair<int, int>> pictures = {
-        {"eye.tga", {320, 240}},          {"eye_alpha.tga", {320, 240}},
-        {"sweet.tga", {320, 240}},        {"sweet2.tga", {320, 240}},
-        {"blm.tga", {320, 240}},          {"fake.tga", {320, 240}},
-        {"creds.tga", {320, 240}},        {"hot.tga", {320, 240}},
-        {"boombox.tga", {320, 240}},      {"skinner.tga", {320, 240}},
-        {"end.tga", {320, 240}},          {"greets.tga", {4096, 32}},
-        {"rpl.tga", {256, 256}},          {"s08_back32.tga", {256, 256}},
-        {"s08_back33.tga", {256, 256}},   {"wall3.tga", {256, 256}},
-        {"wall3_b.tga", {256, 256}},      {"jallaenv2.tga", {256, 256}},
-        {"wall_b2.tga", {256, 256}},      {"s02_lightmap.tga", {256, 256}},
-        {"s02_lightmap4.tga", {256, 256}}};
-    for (const auto& [name, size] : pictures) {
-        Bitmap b = picture(name);
-        EXPECT_EQ(b.width, size.first) << name;
-        EXPECT_EQ(b.height, size.second) << name;
-        if (size.first == 256) {
-            EXPECT_EQ(b.widthShift, 8) << name;
+    struct Size {
+        int w, h;
+        std::vector<std::string> names;
+    };
+    for (const Size& size :
+         {Size{320,
+               240,
+               {"eye.tga", "eye_alpha.tga", "sweet.tga", "sweet2.tga", "blm.tga", "fake.tga",
+                "creds.tga", "hot.tga", "boombox.tga", "skinner.tga", "end.tga"}},
+          Size{4096, 32, {"greets.tga"}},
+          Size{256,
+               256,
+               {"rpl.tga", "s08_back32.tga", "s08_back33.tga", "wall3.tga", "wall3_b.tga",
+                "jallaenv2.tga", "wall_b2.tga", "s02_lightmap.tga", "s02_lightmap4.tga"}}})
+        for (const std::string& name : size.names) {
+            Bitmap b = picture(name);
+            EXPECT_TRUE(b.width == size.w && b.height == size.h) << name;
+            EXPECT_TRUE(size.w != 256 || b.widthShift == 8) << name;
         }
-    }
     // The slide-in cards are drawn at row 0 and must not be taller than the frame.
     for (const char* name : {"euelite.tga", "noelite.tga"}) {
         Bitmap b = picture(name);
-        EXPECT_GT(b.width, 40) << name;
-        EXPECT_LE(b.width, 320) << name;
-        EXPECT_EQ(b.height, 240) << name;
+        EXPECT_TRUE(b.width > 40 && b.width <= 320 && b.height == 240) << name;
     }
     for (const char* name : {"geo2.3ds", "skygeo.3ds", "ting.3ds", "spike.3ds", "scene01.3ds",
                              "scene03.3ds", "scene04.3ds", "room03.siv", "tunnel.siv"})
@@ -94,19 +93,18 @@ TEST(ForgeData, EveryFileTheScenesLoadIsThereAtItsSize) {
 // ---------------------------------------------------------------- pictures do their job
 
 TEST(ForgeData, PicturesSuitTheOperationsThatUseThem) {
-    // Multiply pictures are mostly bright; the add picture mostly dark.
-    EXPECT_GT(meanLum(picture("creds.tga")), 200);
-    EXPECT_GT(meanLum(picture("blm.tga")), 150);
-    EXPECT_GT(meanLum(picture("fake.tga")), 170);
-    EXPECT_GT(meanLum(picture("hot.tga")), 150);
-    EXPECT_GT(meanLum(picture("boombox.tga")), 130);
-    EXPECT_LT(meanLum(picture("skinner.tga")), 12);
+    // Multiply pictures are mostly bright; the add picture (skinner) mostly dark.
+    const std::tuple<const char*, int, int> means[] = {
+        {"creds.tga", 200, 256}, {"blm.tga", 150, 256},     {"fake.tga", 170, 256},
+        {"hot.tga", 150, 256},   {"boombox.tga", 130, 256}, {"skinner.tga", -1, 12}};
+    for (auto [name, lo, hi] : means) {
+        double m = meanLum(picture(name));
+        EXPECT_TRUE(m > lo && m < hi) << name << " " << m;
+    }
     // hot: bright in the middle, warm at the edges.
     Bitmap hot = picture("hot.tga");
     EXPECT_GT(lum(hot.pixels[120 * 320 + 160]), 240);
-    uint32_t edge = hot.pixels[120 * 320 + 2];
-    EXPECT_GT(channel(edge, 16), channel(edge, 0) + 80);
-
+    EXPECT_GT(channel(hot.pixels[120 * 320 + 2], 16), channel(hot.pixels[120 * 320 + 2], 0) + 80);
     // Overlays: alpha 255 keeps the frame, so the centre is open and the border is not.
     for (const char* name : {"sweet.tga", "sweet2.tga"}) {
         Bitmap b = picture(name);
@@ -146,21 +144,18 @@ TEST(ForgeData, PicturesSuitTheOperationsThatUseThem) {
     }
     // The warp picture tiles: across the wrap it changes no more than between neighbours.
     Bitmap rpl = picture("rpl.tga");
-    auto rowStep = [&](int xa, int xb) {
+    auto step = [&](int a, int b, int across) { // across 1: columns a|b, 256: rows a|b
         double s = 0;
-        for (int y = 0; y < 256; ++y)
-            s += std::fabs(lum(rpl.pixels[y * 256 + xa]) - lum(rpl.pixels[y * 256 + xb]));
+        for (int i = 0; i < 256; ++i) {
+            int along = i * (257 - across);
+            s += std::fabs(lum(rpl.pixels[along + a * across]) -
+                           lum(rpl.pixels[along + b * across]));
+        }
         return s / 256;
     };
-    auto colStep = [&](int ya, int yb) {
-        double s = 0;
-        for (int x = 0; x < 256; ++x)
-            s += std::fabs(lum(rpl.pixels[ya * 256 + x]) - lum(rpl.pixels[yb * 256 + x]));
-        return s / 256;
-    };
-    double inner = (rowStep(127, 128) + colStep(127, 128)) / 2;
-    EXPECT_LT(rowStep(255, 0), inner * 2.5 + 2);
-    EXPECT_LT(colStep(255, 0), inner * 2.5 + 2);
+    double inner = (step(127, 128, 1) + step(127, 128, 256)) / 2;
+    EXPECT_LT(step(255, 0, 1), inner * 2.5 + 2);
+    EXPECT_LT(step(255, 0, 256), inner * 2.5 + 2);
 }
 
 TEST(ForgeData, GreetingsStripHasTextOnlyWhereRedIsSet) {
@@ -234,40 +229,27 @@ TEST(ForgeData, PillowReadsThePicturesTheSameWayUp) {
 
 // ---------------------------------------------------------------- single meshes
 
-struct Tri {
-    int a, b, c;
-};
 struct FileMesh {
     std::vector<Vec3> pos; // converted as the single-mesh reader does: (x, -z, y)
-    std::vector<Tri> faces;
+    std::vector<std::array<int, 3>> faces;
 };
 
 // Reads a single mesh through lib3ds's 3dsdump and applies the reader's axis conversion.
-bool dumpMesh(const std::string& file, FileMesh& m) {
-    ToolRun r = runTool("3dsdump -t " + kData + file);
-    if (r.status != 0) return false;
-    std::istringstream in(r.out);
+FileMesh dumpMesh(const std::string& file) {
+    FileMesh m;
+    std::istringstream in(runTool("3dsdump -t " + kData + file).out);
     std::string line;
-    enum { None, Points, Faces } mode = None;
+    int mode = 0; // 1: points, 2: faces
     while (std::getline(in, line)) {
-        if (line.find("point list:") != std::string::npos) {
-            mode = Points;
-            continue;
-        }
-        if (line.find("facelist:") != std::string::npos) {
-            mode = Faces;
-            continue;
-        }
+        if (line.find("point list:") != std::string::npos) mode = 1;
+        if (line.find("facelist:") != std::string::npos) mode = 2;
         std::istringstream l(line);
-        if (mode == Points) {
-            float x, y, z;
-            if (l >> x >> y >> z) m.pos.push_back({x, -z, y});
-        } else if (mode == Faces) {
-            int a, b, c;
-            if (l >> a >> b >> c) m.faces.push_back({a, b, c});
-        }
+        float x, y, z;
+        int a, b, c;
+        if (mode == 1 && l >> x >> y >> z) m.pos.push_back({x, -z, y});
+        if (mode == 2 && l >> a >> b >> c) m.faces.push_back({a, b, c});
     }
-    return !m.pos.empty() && !m.faces.empty();
+    return m;
 }
 
 Vec3 sub(Vec3 a, Vec3 b) {
@@ -280,122 +262,97 @@ float dotV(Vec3 a, Vec3 b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
 
-double signedVolume(const FileMesh& m) {
-    double v = 0;
-    for (const Tri& t : m.faces) v += dotV(m.pos[t.a], crossV(m.pos[t.b], m.pos[t.c]));
-    return v / 6;
-}
-
-float maxRadius(const FileMesh& m) {
-    float r = 0;
-    for (Vec3 p : m.pos) r = std::max(r, std::sqrt(dotV(p, p)));
-    return r;
-}
-
-TEST(ForgeData, SingleMeshesAreSizedAndWoundForTheirCameras) {
+// Each single mesh through lib3ds: the project's reader sees the same vertices and faces;
+// closed objects are wound outward (positive volume) and the sky inward; sizes suit the
+// views: the knot at 600 units with 30 degrees (about +-160 by +-119 units visible), the
+// spike at 300 (+-80 by +-60), the lattice with the camera 450 to 550 units away.
+TEST(ForgeData, SingleMeshesAgreeWithLib3dsAndAreSizedAndWoundForTheirCameras) {
     if (!haveTool("3dsdump")) GTEST_SKIP() << "3dsdump (lib3ds-dev) not installed";
-    FileMesh sky, knot, spike, lattice;
-    ASSERT_TRUE(dumpMesh("skygeo.3ds", sky));
-    ASSERT_TRUE(dumpMesh("ting.3ds", knot));
-    ASSERT_TRUE(dumpMesh("spike.3ds", spike));
-    ASSERT_TRUE(dumpMesh("geo2.3ds", lattice));
-
-    // The sky surrounds cameras 400 (metaballs) and 1600 (credits, sky at z = 1000) units
-    // from its centre, and every face is wound to be seen from inside: its normal
-    // (b - a) x (c - a) points at each camera, for any turn of the sky.
-    float inner = 1e9f;
-    for (Vec3 p : sky.pos) inner = std::min(inner, std::sqrt(dotV(p, p)));
-    EXPECT_GT(inner, 2000);
-    for (Vec3 cam : {Vec3{0, 0, -400}, Vec3{0, 0, -1600}, Vec3{1600, 0, 0}, Vec3{0, 1600, 0}}) {
-        int facing = 0;
-        for (const Tri& t : sky.faces) {
-            Vec3 n = crossV(sub(sky.pos[t.b], sky.pos[t.a]), sub(sky.pos[t.c], sky.pos[t.a]));
-            facing += dotV(n, sub(cam, sky.pos[t.a])) > 0;
-        }
-        EXPECT_EQ(facing, static_cast<int>(sky.faces.size()));
-    }
-    // Closed objects seen from outside: outward winding gives a positive volume.
-    EXPECT_GT(signedVolume(knot), 0);
-    EXPECT_GT(signedVolume(spike), 0);
-    // Sizes for their views: the knot at 600 units with 30 degrees (about +-160 by +-119
-    // units visible), the spike at 300 (+-80 by +-60), the lattice with the camera 450 to
-    // 550 units away, never inside it.
-    EXPECT_LT(maxRadius(knot), 112);
-    EXPECT_GT(maxRadius(knot), 60);
-    EXPECT_LT(maxRadius(spike), 59);
-    EXPECT_GT(maxRadius(spike), 35);
-    EXPECT_LT(maxRadius(lattice), 440);
-    EXPECT_GT(maxRadius(lattice), 250);
-}
-
-// The same files through the project's reader match lib3ds's view of them.
-TEST(ForgeData, SingleMeshesRoundTripThroughTheProjectReader) {
-    if (!haveTool("3dsdump")) GTEST_SKIP() << "3dsdump (lib3ds-dev) not installed";
-    for (const char* name : {"geo2.3ds", "skygeo.3ds", "ting.3ds", "spike.3ds"}) {
-        FileMesh dumped;
-        ASSERT_TRUE(dumpMesh(name, dumped)) << name;
+    struct Need {
+        const char* file;
+        float minR, maxR;
+        bool closed;
+    };
+    for (Need n : {Need{"skygeo.3ds", 2000, 1e9f, false}, Need{"ting.3ds", 60, 112, true},
+                   Need{"spike.3ds", 35, 59, true}, Need{"geo2.3ds", 250, 440, false}}) {
+        FileMesh d = dumpMesh(n.file);
         Mesh mesh;
-        ASSERT_TRUE(load3ds(mesh, kData + name)) << name;
-        ASSERT_EQ(mesh.vertexCount, static_cast<int>(dumped.pos.size())) << name;
-        ASSERT_EQ(mesh.faceCount, static_cast<int>(dumped.faces.size())) << name;
-        for (int i = 0; i < mesh.vertexCount; i += 7) {
-            EXPECT_NEAR(mesh.vertices[i].x, dumped.pos[i].x, 1e-3f) << name;
-            EXPECT_NEAR(mesh.vertices[i].y, dumped.pos[i].y, 1e-3f) << name;
-            EXPECT_NEAR(mesh.vertices[i].z, dumped.pos[i].z, 1e-3f) << name;
+        ASSERT_TRUE(load3ds(mesh, kData + n.file)) << n.file;
+        ASSERT_EQ(mesh.vertexCount, static_cast<int>(d.pos.size())) << n.file;
+        ASSERT_EQ(mesh.faceCount, static_cast<int>(d.faces.size())) << n.file;
+        ASSERT_GT(mesh.faceCount, 0) << n.file;
+        float lo = 1e9f, hi = 0;
+        for (int i = 0; i < mesh.vertexCount; ++i) {
+            const Vertex& v = mesh.vertices[i];
+            EXPECT_NEAR(dotV(sub({v.x, v.y, v.z}, d.pos[i]), sub({v.x, v.y, v.z}, d.pos[i])), 0,
+                        1e-5f)
+                << n.file << " vertex " << i;
+            lo = std::min(lo, std::sqrt(dotV(d.pos[i], d.pos[i])));
+            hi = std::max(hi, std::sqrt(dotV(d.pos[i], d.pos[i])));
         }
-        for (int f = 0; f < mesh.faceCount; f += 5) {
-            EXPECT_EQ(mesh.faces[f].a, dumped.faces[f].a);
-            EXPECT_EQ(mesh.faces[f].c, dumped.faces[f].c);
+        double volume = 0;
+        for (int f = 0; f < mesh.faceCount; ++f) {
+            auto [a, b, c] = d.faces[f];
+            EXPECT_TRUE(mesh.faces[f].a == a && mesh.faces[f].b == b && mesh.faces[f].c == c);
+            volume += dotV(d.pos[a], crossV(d.pos[b], d.pos[c]));
+        }
+        bool sky = std::string(n.file) == "skygeo.3ds";
+        EXPECT_GT(sky ? lo : hi, n.minR) << n.file;
+        EXPECT_LT(hi, n.maxR) << n.file;
+        EXPECT_TRUE(!n.closed || volume > 0) << n.file;
+        if (!sky) continue;
+        // The sky surrounds cameras 400 (metaballs) and 1600 (credits) units from its
+        // centre: every face's normal (b - a) x (c - a) points at each, for any turn.
+        for (Vec3 cam : {Vec3{0, 0, -400}, Vec3{0, 0, -1600}, Vec3{1600, 0, 0}, Vec3{0, 1600, 0}}) {
+            int facing = 0;
+            for (auto [a, b, c] : d.faces) {
+                Vec3 nrm = crossV(sub(d.pos[b], d.pos[a]), sub(d.pos[c], d.pos[a]));
+                facing += dotV(nrm, sub(cam, d.pos[a])) > 0;
+            }
+            EXPECT_EQ(facing, mesh.faceCount);
         }
     }
 }
 
 // ---------------------------------------------------------------- drawn through the renderer
 
-Bitmap solidTexture() {
-    Bitmap b = createBitmap(256, 256);
-    fillBitmap(b, 0xFFFFFFFF);
-    b.widthShift = 8;
-    b.widthMask = 255;
-    return b;
-}
-
-int covered(const Bitmap& b) {
-    int n = 0;
-    for (int i = 0; i < b.pixelCount(); ++i) n += (b.pixels[i] & 0xFFFFFF) != 0;
-    return n;
+Material whiteMaterial() {
+    Material m;
+    setFlags(m, MAT_TEXTURED);
+    m.base = createBitmap(256, 256);
+    fillBitmap(m.base, 0xFFFFFFFF);
+    m.base.widthShift = 8;
+    m.base.widthMask = 255;
+    return m;
 }
 
 struct Drawn {
-    int covered = 0;
+    int covered = 0;     // of 76800 pixels
     double nearness = 0; // sum of the depth buffer: larger is nearer
 };
 
-Drawn drawMeshWith(Mesh& mesh, const Camera& cam, FrontRule rule) {
+// Draws one mesh, or a whole scene through its camera 0 with every material white.
+template <class Draw> Drawn drawn(Draw draw) {
     Bitmap frame = createBitmap(320, 240);
     createZBuffer(gZBuffer, 320, 240);
-    Material m;
-    setFlags(m, MAT_TEXTURED);
-    m.base = solidTexture();
-    setScale(mesh, 1, 1, 1);
-    rotate(mesh, 0, 0, 0);
-    drawSceneMesh(frame, mesh, cam, m, rule);
+    draw(frame);
     Drawn d;
-    d.covered = covered(frame);
+    for (int i = 0; i < frame.pixelCount(); ++i) d.covered += (frame.pixels[i] & 0xFFFFFF) != 0;
     for (int32_t q : gZBuffer.depth) d.nearness += q;
     return d;
 }
-
-int drawCoverage(Mesh& mesh, const Camera& cam, FrontRule rule) {
-    return drawMeshWith(mesh, cam, rule).covered;
+Drawn drawWhite(Scene& s, float t) {
+    for (Material& m : s.materials) m = whiteMaterial();
+    return drawn([&](Bitmap& frame) { drawScene(s, frame, 0, t); });
 }
 
 TEST(ForgeData, RendererSeesTheFrontsOfTheSingleMeshes) {
     Camera cam = makeCamera();
+    Material white = whiteMaterial();
     struct Case {
         const char* file;
         float camZ, objZ, fov;
-        int minCover; // of 76800 pixels
+        int minCover;
     } cases[] = {{"skygeo.3ds", -400, 0, 30, 60000}, {"skygeo.3ds", -600, 1000, 30, 60000},
                  {"ting.3ds", -600, 0, 30, 8000},    {"spike.3ds", -300, 0, 30, 6000},
                  {"geo2.3ds", -450, 0, 150, 1500},   {"geo2.3ds", -550, 0, 150, 800}};
@@ -407,8 +364,10 @@ TEST(ForgeData, RendererSeesTheFrontsOfTheSingleMeshes) {
         setFieldOfView(cam, c.fov);
         lookAt(cam, 0, 0, c.camZ, 0, 0, 0);
         setPosition(mesh, 0, 0, c.objZ);
-        Drawn front = drawMeshWith(mesh, cam, FrontRule::Default);
-        Drawn back = drawMeshWith(mesh, cam, FrontRule::Mirrored);
+        auto with = [&](FrontRule rule) {
+            return drawn([&](Bitmap& f) { drawSceneMesh(f, mesh, cam, white, rule); });
+        };
+        Drawn front = with(FrontRule::Default), back = with(FrontRule::Mirrored);
         EXPECT_GT(front.covered, c.minCover) << c.file << " from " << c.camZ;
         // Seen from its intended side a mesh shows its near faces: a closed object's backs
         // cover the same silhouette but lie farther; the sky has no fronts seen from outside.
@@ -422,61 +381,39 @@ TEST(ForgeData, RendererSeesTheFrontsOfTheSingleMeshes) {
 
 // ---------------------------------------------------------------- 3DS scenes
 
-struct SceneNeed {
-    const char* file;
-    int minMaterials;
-    float timeEnd; // the last scene time the scene's set-up reaches
-};
-
-TEST(ForgeData, ThreeDsScenesHaveMaterialsMeshesAndCameraKeysForTheirTime) {
-    for (SceneNeed need : {SceneNeed{"scene03.3ds", 3, 9.25f}, SceneNeed{"scene01.3ds", 3, 26.0f},
-                           SceneNeed{"scene04.3ds", 3, 10.0f}}) {
-        Scene3ds s;
-        ASSERT_TRUE(read3dsScene(kData + need.file, s)) << need.file;
-        EXPECT_GE(s.materialCount, need.minMaterials) << need.file;
-        ASSERT_GE(s.objectCount, 2) << need.file;
-        for (const Object3ds& o : s.objects) {
-            EXPECT_GE(o.materialIndex, 0) << need.file << " " << o.name;
-            EXPECT_LT(o.materialIndex, s.materialCount) << need.file;
-            EXPECT_EQ(o.mappingCount, o.vertexCount) << need.file;
-            for (int32_t i : o.faces) ASSERT_LT(i, o.vertexCount);
+// Camera 0 of each scene has keys from 0 to at least the last time its set-up reaches, and
+// as assembled it looks at what the forge put in front of it all through that time (a wrong
+// axis conversion would look away into nothing).
+TEST(ForgeData, ThreeDsSceneCamerasCoverTheirTimeAndSeeTheirScenes) {
+    struct Need {
+        const char* file;
+        float timeEnd;
+        int minCover;
+    };
+    for (Need n : {Need{"scene03.3ds", 9.25f, 30000}, Need{"scene01.3ds", 26.0f, 30000},
+                   Need{"scene04.3ds", 10.0f, 8000}}) {
+        Scene s;
+        load3dsScene(s, kData + n.file);
+        ASSERT_FALSE(s.cameras.empty()) << n.file;
+        ASSERT_GE(s.meshes.size(), 2u) << n.file;
+        for (const TCBCurve& c : s.cameras[0].curves) {
+            ASSERT_GE(keyCount(c), 2) << n.file;
+            EXPECT_EQ(c.keys.front().time, 0.0f) << n.file;
+            EXPECT_GE(c.keys.back().time, n.timeEnd - 0.01f) << n.file;
         }
-        // Every map a material names is a 256x256 picture of the set.
-        for (const Material3ds& m : s.materials) {
-            EXPECT_NE(m.maps, 0u) << need.file << " " << m.name << " would draw as wireframe";
-            for (const std::string& f : {m.textureMap, m.reflectionMap, m.bumpMap}) {
-                if (f.empty()) continue;
-                Bitmap b = picture(f);
-                EXPECT_EQ(b.width, 256) << f;
-                EXPECT_EQ(b.height, 256) << f;
-            }
-        }
-        ASSERT_GE(s.cameraCount, 1);
-        // Camera 0 has a position and a target track from 0 to at least the scene's end.
-        bool eye = false, target = false;
-        for (int i = 0; i < s.trackCount; ++i) {
-            const Track3ds& t = s.tracks[i];
-            if (t.owner != 0) continue;
-            ASSERT_GE(t.keyCount, 2u) << need.file;
-            EXPECT_EQ(t.times.front(), 0.0f) << need.file;
-            EXPECT_GE(t.times.back(), need.timeEnd - 0.01f) << need.file;
-            for (size_t k = 1; k < t.times.size(); ++k) EXPECT_GT(t.times[k], t.times[k - 1]);
-            eye |= t.kind == TRACK_CAMERA;
-            target |= t.kind == TRACK_TARGET;
-        }
-        EXPECT_TRUE(eye && target) << need.file;
+        for (float t = 0; t <= n.timeEnd; t += n.timeEnd / 8)
+            EXPECT_GT(drawWhite(s, t).covered, n.minCover) << n.file << " at " << t;
     }
     // The grey scene's set-up amends materials 0 to 2: material 0 must be layered (texture
     // and reflection) for its projected second layer to exist. Material 1 keeps only its low
     // flag bits, which would turn a layer into a multiply too dark to survive the scene's
-    // grain, so it is a plain texture.
-    Scene3ds grey;
+    // grain, so it is a plain texture. The greetings' set-up turns material 0 into face
+    // environment mapping: reflection only.
+    Scene3ds grey, valley;
     ASSERT_TRUE(read3dsScene(kData + "scene04.3ds", grey));
+    ASSERT_TRUE(read3dsScene(kData + "scene01.3ds", valley));
     EXPECT_EQ(grey.materials[0].maps, MAP_TEXTURE | MAP_REFLECTION);
     EXPECT_EQ(grey.materials[1].maps, static_cast<uint32_t>(MAP_TEXTURE));
-    // The greetings' set-up turns material 0 into face environment mapping: reflection only.
-    Scene3ds valley;
-    ASSERT_TRUE(read3dsScene(kData + "scene01.3ds", valley));
     EXPECT_EQ(valley.materials[0].maps, static_cast<uint32_t>(MAP_REFLECTION));
 }
 
@@ -487,216 +424,87 @@ TEST(ForgeData, ThreeDsScenesThroughLib3dsAndAssimp) {
         if (haveTool("3dsdump")) {
             ToolRun nodes = runTool(std::string("3dsdump -n ") + kData + file);
             ASSERT_EQ(nodes.status, 0) << nodes.out;
-            EXPECT_NE(nodes.out.find(s.cameras[0].name + " (Camera)"), std::string::npos)
-                << nodes.out;
-            EXPECT_NE(nodes.out.find(s.cameras[0].name + " (Target)"), std::string::npos);
+            for (const char* role : {" (Camera)", " (Target)"})
+                EXPECT_NE(nodes.out.find(s.cameras[0].name + role), std::string::npos) << file;
         }
         if (haveTool("assimp")) {
             ToolRun info = runTool(std::string("assimp info ") + kData + file);
             ASSERT_EQ(info.status, 0) << info.out;
+            auto count = [&](const std::string& label) {
+                size_t at = info.out.find("\n" + label + ":");
+                return at == std::string::npos
+                           ? -1L
+                           : std::strtol(&info.out[at + label.size() + 2], nullptr, 10);
+            };
             long faces = 0;
             for (const Object3ds& o : s.objects) faces += o.faceCount;
-            size_t at = info.out.find("\nFaces:");
-            ASSERT_NE(at, std::string::npos);
-            EXPECT_EQ(std::strtol(info.out.c_str() + at + 7, nullptr, 10), faces) << file;
-            at = info.out.find("\nCameras:");
-            ASSERT_NE(at, std::string::npos);
-            EXPECT_EQ(std::strtol(info.out.c_str() + at + 9, nullptr, 10), 1) << file;
+            EXPECT_EQ(count("Faces"), faces) << file;
+            EXPECT_EQ(count("Cameras"), 1) << file;
         }
     }
 }
 
 // ---------------------------------------------------------------- SIV scenes
 
-// Key curves of one camera as scene assembly builds them: y negated, tension as stored.
-struct SivPath {
-    TCBCurve c[6];
-};
-
-SivPath sivCameraPath(const SivScene& s, int camera) {
-    SivPath p;
-    int ids[2] = {sivCameraPositionTrack(s.cameras[camera]),
-                  sivCameraTargetTrack(s.cameras[camera])};
-    for (int which = 0; which < 2; ++which)
-        for (const SivTrackRecord& t : s.tracks) {
-            if (sivTrackKind(t) != 1 || sivTrackId(t) != ids[which]) continue;
-            for (int k = 0; k < sivTrackKeyCount(t); ++k) {
-                SivKeyRecord key = sivTrackKey(t, k);
-                float v[3] = {key.x, -key.y, key.z};
-                for (int a = 0; a < 3; ++a)
-                    addKey(p.c[which * 3 + a],
-                           {key.time, key.tension, key.continuity, key.bias, v[a]});
-            }
-        }
-    return p;
+Vec3 eyeAt(const Camera& c, float t, int first = 0) {
+    return {evaluate(c.curves[first], t), evaluate(c.curves[first + 1], t),
+            evaluate(c.curves[first + 2], t)};
 }
 
-TEST(ForgeData, RoomHasFiveMaterialsALiveScreenAndACameraInside) {
-    std::unique_ptr<SivScene> room = readSiv(kData + "room03.siv");
-    ASSERT_TRUE(room);
-    ASSERT_GE(sivCount(*room, 2), 5);
-    for (const auto& m : room->materials) {
-        int32_t t = sivMaterialTexture(m);
-        ASSERT_GE(t, 0);
-        ASSERT_LT(t, static_cast<int32_t>(room->textures.size()));
-        Bitmap b = picture(sivTextureName(room->textures[t]));
-        EXPECT_EQ(b.width, 256) << sivTextureName(room->textures[t]);
-    }
-    // Every object draws with one valid material (assembly reads the first face's).
+TEST(ForgeData, RoomHasFiveMaterialsAndACameraInside) {
+    Scene room;
+    loadSivScene(room, kData + "room03.siv");
+    ASSERT_GE(room.materials.size(), 5u);
+    ASSERT_FALSE(room.cameras.empty());
     float lo[3] = {1e9f, 1e9f, 1e9f}, hi[3] = {-1e9f, -1e9f, -1e9f};
-    for (const SivObjectRecord& o : room->objects) {
-        ASSERT_GT(o.faceCount, 0);
-        EXPECT_LT(sivFaceMaterial(o, 0), sivCount(*room, 2));
-        for (int i = 0; i < o.vertexCount; ++i) {
-            SivVec3 p = sivVertexPosition(o, i);
-            float v[3] = {p.x, -p.y, p.z};
+    for (const Mesh& m : room.meshes)
+        for (int i = 0; i < m.vertexCount; ++i) {
+            float v[3] = {m.vertices[i].x + m.px, m.vertices[i].y + m.py, m.vertices[i].z + m.pz};
             for (int a = 0; a < 3; ++a)
                 lo[a] = std::min(lo[a], v[a]), hi[a] = std::max(hi[a], v[a]);
         }
-    }
-    ASSERT_GE(room->cameras.size(), 1u);
-    SivPath path = sivCameraPath(*room, 0);
-    ASSERT_GE(keyCount(path.c[0]), 2);
-    EXPECT_GE(path.c[0].keys.back().time, 12.5f) << "keys cover the room's 12.5 s";
+    const Camera& cam = room.cameras[0];
+    ASSERT_GE(keyCount(cam.curves[0]), 2);
+    EXPECT_GE(cam.curves[0].keys.back().time, 12.5f) << "keys cover the room's 12.5 s";
     // Between and on the keys the viewer stays well inside the room.
-    for (float t = 0; t <= 12.5f; t += 0.05f)
+    for (float t = 0; t <= 12.5f; t += 0.05f) {
+        Vec3 e = eyeAt(cam, t);
+        float v[3] = {e.x, e.y, e.z};
         for (int a = 0; a < 3; ++a) {
-            float v = evaluate(path.c[a], t);
-            EXPECT_GT(v, lo[a] + 20) << "axis " << a << " at " << t;
-            EXPECT_LT(v, hi[a] - 20) << "axis " << a << " at " << t;
+            EXPECT_GT(v[a], lo[a] + 20) << "axis " << a << " at " << t;
+            EXPECT_LT(v[a], hi[a] - 20) << "axis " << a << " at " << t;
         }
+    }
 }
 
 TEST(ForgeData, TunnelCameraFliesInsideTheTubeForTheWholeScene) {
-    std::unique_ptr<SivScene> tunnel = readSiv(kData + "tunnel.siv");
-    ASSERT_TRUE(tunnel);
-    ASSERT_GE(sivCount(*tunnel, 2), 1);
-    ASSERT_GE(tunnel->objects.size(), 1u);
-    const SivObjectRecord& walls = tunnel->objects[0];
-    std::vector<Vec3> wall;
-    for (int i = 0; i < walls.vertexCount; ++i) {
-        SivVec3 p = sivVertexPosition(walls, i);
-        wall.push_back({p.x, -p.y, p.z});
-    }
-    SivPath path = sivCameraPath(*tunnel, 0);
-    ASSERT_GE(keyCount(path.c[0]), 2);
+    Scene tunnel;
+    loadSivScene(tunnel, kData + "tunnel.siv");
+    ASSERT_FALSE(tunnel.materials.empty());
+    ASSERT_FALSE(tunnel.meshes.empty());
+    ASSERT_FALSE(tunnel.cameras.empty());
+    const Mesh& walls = tunnel.meshes[0];
+    const Camera& cam = tunnel.cameras[0];
+    ASSERT_GE(keyCount(cam.curves[0]), 2);
     // 0.96 ahead of 0.014 per centisecond over the scene's 1300 centiseconds.
-    EXPECT_GE(path.c[0].keys.back().time, 0.96f + 1300 * 0.014f);
+    EXPECT_GE(cam.curves[0].keys.back().time, 0.96f + 1300 * 0.014f);
     float nearest = 1e9f;
     for (float t = 0; t <= 19.2f; t += 0.1f) {
-        Vec3 eye = {evaluate(path.c[0], t), evaluate(path.c[1], t), evaluate(path.c[2], t)};
-        for (const Vec3& w : wall) {
-            Vec3 d = sub(w, eye);
+        Vec3 eye = eyeAt(cam, t);
+        for (int i = 0; i < walls.vertexCount; ++i) {
+            const Vertex& w = walls.vertices[i];
+            Vec3 d = sub({w.x + walls.px, w.y + walls.py, w.z + walls.pz}, eye);
             nearest = std::min(nearest, std::sqrt(dotV(d, d)));
         }
     }
     EXPECT_GT(nearest, 30) << "the camera never comes near the wall";
-
-    // Drawn as SIV scenes are (y negated, mirrored rule), the walls show from inside.
-    Mesh mesh;
-    allocate(mesh, walls.vertexCount, walls.faceCount);
-    for (int i = 0; i < walls.vertexCount; ++i) {
-        mesh.vertices[i].x = wall[i].x;
-        mesh.vertices[i].y = wall[i].y;
-        mesh.vertices[i].z = wall[i].z;
-    }
-    for (int f = 0; f < walls.faceCount; ++f) {
-        mesh.faces[f].a = sivFaceIndex(walls, f, 0);
-        mesh.faces[f].b = sivFaceIndex(walls, f, 1);
-        mesh.faces[f].c = sivFaceIndex(walls, f, 2);
-    }
-    computeFaceNormals(mesh);
-    Camera cam = makeCamera();
-    setFieldOfView(cam, 45);
-    float t = 5;
-    lookAt(cam, evaluate(path.c[0], t), evaluate(path.c[1], t), evaluate(path.c[2], t),
-           evaluate(path.c[3], t), evaluate(path.c[4], t), evaluate(path.c[5], t));
-    int mirrored = drawCoverage(mesh, cam, FrontRule::Mirrored);
-    int plain = drawCoverage(mesh, cam, FrontRule::Default);
+    // Drawn as SIV scenes are (mirrored rule), the walls show from inside; the 3DS rule
+    // would show almost nothing.
+    int mirrored = drawWhite(tunnel, 5).covered;
+    tunnel.is3ds = 1;
+    int plain = drawWhite(tunnel, 5).covered;
     EXPECT_GT(mirrored, 60000);
     EXPECT_LT(plain, mirrored / 4);
-}
-
-// ---------------------------------------------------------------- scenes as drawn
-
-// The meshes and camera curves of a 3DS scene the way scene assembly builds them: positions
-// as the reader stores them, camera keys (-x, -y, z) of the stored key positions, tension 1.
-struct Assembled {
-    std::vector<Mesh> meshes;
-    TCBCurve c[6];
-};
-
-Assembled assemble3ds(const std::string& file) {
-    Assembled a;
-    Scene3ds s;
-    EXPECT_TRUE(read3dsScene(kData + file, s));
-    for (const Object3ds& o : s.objects) {
-        Mesh m;
-        allocate(m, o.vertexCount, o.faceCount);
-        for (int i = 0; i < o.vertexCount; ++i) {
-            m.vertices[i].x = o.positions[i * 3];
-            m.vertices[i].y = o.positions[i * 3 + 1];
-            m.vertices[i].z = o.positions[i * 3 + 2];
-        }
-        for (int f = 0; f < o.faceCount; ++f) {
-            m.faces[f].a = o.faces[f * 3];
-            m.faces[f].b = o.faces[f * 3 + 1];
-            m.faces[f].c = o.faces[f * 3 + 2];
-        }
-        computeFaceNormals(m);
-        computeVertexNormals(m);
-        a.meshes.push_back(std::move(m));
-    }
-    for (int i = 0; i < s.trackCount; ++i) {
-        const Track3ds& t = s.tracks[i];
-        if (t.owner != 0 || t.keyCount < 2) continue;
-        int base = t.kind == TRACK_CAMERA ? 0 : 3;
-        for (uint32_t k = 0; k < t.keyCount; ++k) {
-            float v[3] = {-t.x[k], -t.y[k], t.z[k]};
-            for (int axis = 0; axis < 3; ++axis)
-                addKey(a.c[base + axis], {t.times[k], 1.0f, 0, 0, v[axis]});
-        }
-    }
-    return a;
-}
-
-int drawAssembled(Assembled& a, float t, FrontRule rule) {
-    Camera cam = makeCamera();
-    setFieldOfView(cam, 45);
-    lookAt(cam, evaluate(a.c[0], t), evaluate(a.c[1], t), evaluate(a.c[2], t), evaluate(a.c[3], t),
-           evaluate(a.c[4], t), evaluate(a.c[5], t));
-    Bitmap frame = createBitmap(320, 240);
-    createZBuffer(gZBuffer, 320, 240);
-    Material m;
-    setFlags(m, MAT_TEXTURED);
-    m.base = solidTexture();
-    for (Mesh& mesh : a.meshes) {
-        setScale(mesh, 1, 1, 1);
-        rotate(mesh, 0, 0, 0);
-        drawSceneMesh(frame, mesh, cam, m, rule);
-    }
-    return covered(frame);
-}
-
-// The cameras of the 3DS scenes look at what the forge put in front of them: the scene
-// fills much of the frame all through its time (a camera turned by a wrong axis conversion
-// would look away into nothing).
-TEST(ForgeData, ThreeDsSceneCamerasSeeTheirScenes) {
-    struct Need {
-        const char* file;
-        float timeEnd;
-        int minCover;
-    };
-    for (Need n : {Need{"scene03.3ds", 9.25f, 30000}, Need{"scene01.3ds", 26.0f, 30000},
-                   Need{"scene04.3ds", 10.0f, 8000}}) {
-        Assembled a = assemble3ds(n.file);
-        ASSERT_GE(keyCount(a.c[0]), 2) << n.file;
-        ASSERT_GE(keyCount(a.c[3]), 2) << n.file;
-        for (float t = 0; t <= n.timeEnd; t += n.timeEnd / 8) {
-            int front = drawAssembled(a, t, FrontRule::Default);
-            EXPECT_GT(front, n.minCover) << n.file << " at " << t;
-        }
-    }
 }
 
 // ---------------------------------------------------------------- the program
