@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -55,24 +56,23 @@ void expectSingleKey(const TCBCurve& c, float value) {
     EXPECT_FLOAT_EQ(c.keys[0].value, value);
 }
 
+// Every one of the camera's six curves (position x y z, target x y z) holds one default key.
+void expectDefaultKeys(const Camera& cam, std::array<float, 6> values) {
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        expectSingleKey(cam.curves[i], values[i]);
+    }
+}
+
 SivFile sivBase() {
     SivFile f;
     f.textures = {{5, "t8.tga"}, {6, "t16.tga"}};
     f.materials = {{"plain", 1, false}, {"glass", 0, true}};
     SivObject o;
     o.position = {4, 5, 6};
-    SivVertex v;
-    v.position = {1, 2, 3};
-    v.normal = {0, 1, 0};
-    v.u = 0.25f;
-    v.v = 0.75f;
-    SivVertex w = v;
-    w.position = {7, 8, 9};
-    w.u = 1;
-    w.v = 0;
-    SivVertex x = v;
-    x.position = {0, 0, 9};
-    o.vertices = {v, w, x};
+    o.vertices = {{{1, 2, 3}, {0, 1, 0}, 0.25f, 0.75f},
+                  {{7, 8, 9}, {0, 1, 0}, 1, 0},
+                  {{0, 0, 9}, {0, 1, 0}, 0.25f, 0.75f}};
     o.faces = {{0, 1, 2, 1}, {2, 1, 0, 0}};
     f.objects = {o};
     return f;
@@ -174,10 +174,7 @@ TEST_F(Assembly, SivCameraKeysAndDefaults) {
     ASSERT_EQ(scene.cameras.size(), 4u);
 
     const Camera& still = scene.cameras[0];
-    expectSingleKey(still.curves[0], 0);
-    expectSingleKey(still.curves[1], -10);
-    expectSingleKey(still.curves[2], -50);
-    for (int i = 3; i < 6; ++i) expectSingleKey(still.curves[i], 0);
+    expectDefaultKeys(still, {0, -10, -50, 0, 0, 0});
     EXPECT_EQ(still.positionTrackId, 1);
     EXPECT_EQ(still.targetTrackId, 2);
     EXPECT_FLOAT_EQ(still.position[1], -10); // the load-time lookAt
@@ -198,9 +195,7 @@ TEST_F(Assembly, SivCameraKeysAndDefaults) {
 
     // A kind-2 track is ignored; a matching track without keys still gets the default key.
     expectSingleKey(scene.cameras[2].curves[1], -2);
-    expectSingleKey(scene.cameras[3].curves[0], 1);
-    expectSingleKey(scene.cameras[3].curves[1], -2);
-    expectSingleKey(scene.cameras[3].curves[5], 6);
+    expectDefaultKeys(scene.cameras[3], {1, -2, 3, 4, -5, 6});
 }
 
 TEST_F(Assembly, UnreadableFilesLeaveTheSceneEmpty) {
@@ -321,14 +316,11 @@ TEST_F(Assembly, TdsCameraKeysAndDefaults) {
     single.positionKeys[0].position = {100, 100, 100};
     TdsNode keyed;
     keyed.name = "Keyed";
-    TdsKey a;
-    a.frame = 0;
-    a.position = {1, 2, 3};
-    TdsKey b;
-    b.frame = 60;
-    b.splineFlags = TDS_KEY_TENSION | TDS_KEY_EASE_FROM;
-    b.position = {4, 5, 6};
-    keyed.positionKeys = {a, b};
+    keyed.positionKeys = {TdsKey{}, TdsKey{}};
+    keyed.positionKeys[0].position = {1, 2, 3};
+    keyed.positionKeys[1].frame = 60;
+    keyed.positionKeys[1].splineFlags = TDS_KEY_TENSION | TDS_KEY_EASE_FROM;
+    keyed.positionKeys[1].position = {4, 5, 6};
     TdsNode keyedTarget = keyed;
     keyedTarget.kind = TDS_NODE_TARGET;
     TdsNode ghost = keyed;
@@ -341,12 +333,7 @@ TEST_F(Assembly, TdsCameraKeysAndDefaults) {
     // Stored by the reader as (1, 3, -2) / (4, 6, -5); a single key counts as none.
     const Camera& c0 = scene.cameras[0];
     EXPECT_EQ(c0.positionKeyCount, 0);
-    expectSingleKey(c0.curves[0], -1);
-    expectSingleKey(c0.curves[1], -3);
-    expectSingleKey(c0.curves[2], -2);
-    expectSingleKey(c0.curves[3], -4);
-    expectSingleKey(c0.curves[4], -6);
-    expectSingleKey(c0.curves[5], -5);
+    expectDefaultKeys(c0, {-1, -3, -2, -4, -6, -5});
     // The load-time view looks from (x, -y, z) of the stored position.
     EXPECT_FLOAT_EQ(c0.position[0], 1);
     EXPECT_FLOAT_EQ(c0.position[1], -3);
@@ -367,12 +354,7 @@ TEST_F(Assembly, TdsCameraKeysAndDefaults) {
 
     // No node names it (the ghost node names nothing): default keys on all six curves.
     const Camera& c2 = scene.cameras[2];
-    expectSingleKey(c2.curves[0], -7);
-    expectSingleKey(c2.curves[1], -9);
-    expectSingleKey(c2.curves[2], -8);
-    expectSingleKey(c2.curves[3], 1);
-    expectSingleKey(c2.curves[4], 3);
-    expectSingleKey(c2.curves[5], 2);
+    expectDefaultKeys(c2, {-7, -9, -8, 1, 3, 2});
 }
 
 } // namespace

@@ -142,41 +142,36 @@ bool readBytes(const std::string& name, const Bytes& bytes, Scene3ds& s) {
     return read3dsScene(tempFile(name, bytes), s);
 }
 
+void expectFloats(const std::vector<float>& got, std::initializer_list<float> want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < got.size(); ++i) EXPECT_FLOAT_EQ(got[i], want.begin()[i]) << i;
+}
+
+const std::vector<float> kTri = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+
 TEST(TdsScene, GeometryAxesAndMapping) {
+    Bytes twin = chunk(0x4100, chunk(0x4110, Build().u16(1).xyz(1, 1, 1)));
     Bytes file = mainChunk(editor(cat({
         meshObject("Box", {1, 2, 3, 4, 5, 6, -1, 0, 8}, {0, 1, 2, 2, 1, 0}, {},
                    {0.25f, 0.75f, 1, 0}),
+        chunk(0x4000, cat({Build().str("Twin"), twin, twin})),
     })));
     Scene3ds s;
     ASSERT_TRUE(readBytes("geometry", file, s));
-    ASSERT_EQ(s.objectCount, 1);
+    ASSERT_EQ(s.objectCount, 3);
     const Object3ds& o = s.objects[0];
     EXPECT_EQ(o.name, "Box");
     EXPECT_EQ(o.vertexCount, 3);
-    ASSERT_EQ(o.positions.size(), 9u);
-    // (x, y, z) is kept as (x, z, -y).
-    EXPECT_FLOAT_EQ(o.positions[0], 1);
-    EXPECT_FLOAT_EQ(o.positions[1], 3);
-    EXPECT_FLOAT_EQ(o.positions[2], -2);
-    EXPECT_FLOAT_EQ(o.positions[6], -1);
-    EXPECT_FLOAT_EQ(o.positions[7], 8);
-    EXPECT_FLOAT_EQ(o.positions[8], 0);
+    expectFloats(o.positions, {1, 3, -2, 4, 6, -5, -1, 8, 0}); // (x, y, z) kept as (x, z, -y)
     EXPECT_EQ(o.faceCount, 2);
     EXPECT_EQ(o.faces, (std::vector<int32_t>{0, 1, 2, 2, 1, 0}));
     EXPECT_EQ(o.mappingCount, 2);
     EXPECT_EQ(o.mapping, (std::vector<float>{0.25f, 0.75f, 1, 0}));
     EXPECT_EQ(o.materialIndex, 0); // no group and no materials
     EXPECT_EQ(o.textured, 0);
-}
-
-TEST(TdsScene, SeveralMeshesInOneNamedObjectShareTheName) {
-    Bytes mesh = chunk(0x4100, chunk(0x4110, Build().u16(1).xyz(1, 1, 1)));
-    Bytes file = mainChunk(editor(chunk(0x4000, cat({Build().str("Twin"), mesh, mesh}))));
-    Scene3ds s;
-    ASSERT_TRUE(readBytes("twin", file, s));
-    ASSERT_EQ(s.objectCount, 2);
-    EXPECT_EQ(s.objects[0].name, "Twin");
+    // Several meshes in one named object share the name.
     EXPECT_EQ(s.objects[1].name, "Twin");
+    EXPECT_EQ(s.objects[2].name, "Twin");
 }
 
 TEST(TdsScene, MaterialGroupsAndMaps) {
@@ -184,61 +179,51 @@ TEST(TdsScene, MaterialGroupsAndMaps) {
         material("Plain"),
         material("Tex", map(0xA200, "wood.tga")),
         material("Shiny", map(0xA220, "env.tga")),
-        material("Shiny", map(0xA204, "shine.tga")),
+        material("Shiny", map(0xA204, "shine.tga")), // shininess-type maps are skipped whole
         material("All", cat({map(0xA200, "a.tga"), map(0xA220, "b.tga"), map(0xA230, "c.tga")})),
     });
-    std::vector<float> tri = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+    // The last group wins; unknown names give -1 (names compare with case); the flag set by
+    // a first group is never cleared; the groups do not hide the chunks after them.
     Bytes objs = cat({
-        meshObject("last", tri, {0, 1, 2}, {"Plain", "Tex"}),
-        meshObject("unknown", tri, {0, 1, 2}, {"Nope"}),
-        meshObject("case", tri, {0, 1, 2}, {"shiny"}),
-        meshObject("none", tri, {0, 1, 2}),
-        meshObject("found", tri, {0, 1, 2}, {"Shiny"}),
-        meshObject("plain", tri, {0, 1, 2}, {"Plain"}),
-        meshObject("afterbad", tri, {0, 1, 2}, {"Tex", "Nope"}),
+        meshObject("last", kTri, {0, 1, 2}, {"Plain", "Tex"}),
+        meshObject("unknown", kTri, {0, 1, 2}, {"Nope"}),
+        meshObject("case", kTri, {0, 1, 2}, {"shiny"}),
+        meshObject("none", kTri, {0, 1, 2}),
+        meshObject("found", kTri, {0, 1, 2}, {"Shiny"}),
+        meshObject("plain", kTri, {0, 1, 2}, {"Plain"}),
+        meshObject("afterbad", kTri, {0, 1, 2}, {"Tex", "Nope"}),
     });
     Scene3ds s;
     ASSERT_TRUE(readBytes("materials", mainChunk(editor(cat({mats, objs}))), s));
     ASSERT_EQ(s.materialCount, 5);
     EXPECT_EQ(s.materials[0].name, "Plain");
-    EXPECT_EQ(s.materials[0].maps, 0u);
-    EXPECT_EQ(s.materials[1].maps, MAP_TEXTURE);
+    const uint32_t maps[] = {0, MAP_TEXTURE, MAP_REFLECTION, 0,
+                             MAP_TEXTURE | MAP_REFLECTION | MAP_BUMP};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(s.materials[i].maps, maps[i]) << i;
     EXPECT_EQ(s.materials[1].textureMap, "wood.tga");
-    EXPECT_EQ(s.materials[2].maps, MAP_REFLECTION);
     EXPECT_EQ(s.materials[2].reflectionMap, "env.tga");
     EXPECT_EQ(s.materials[2].textureMap, "");
-    EXPECT_EQ(s.materials[3].maps, 0u); // shininess-type maps are skipped whole
     EXPECT_EQ(s.materials[3].textureMap, "");
-    EXPECT_EQ(s.materials[4].maps, MAP_TEXTURE | MAP_REFLECTION | MAP_BUMP);
     EXPECT_EQ(s.materials[4].textureMap, "a.tga");
     EXPECT_EQ(s.materials[4].reflectionMap, "b.tga");
     EXPECT_EQ(s.materials[4].bumpMap, "c.tga");
     EXPECT_EQ(s.materials[4].currentMap, 0xA230);
 
     ASSERT_EQ(s.objectCount, 7);
-    EXPECT_EQ(s.objects[0].materialIndex, 1); // the last group wins
-    EXPECT_EQ(s.objects[0].textured, 1);
-    EXPECT_EQ(s.objects[1].materialIndex, -1);
-    EXPECT_EQ(s.objects[2].materialIndex, -1); // names compare with case
-    EXPECT_EQ(s.objects[3].materialIndex, 0);
-    EXPECT_EQ(s.objects[4].materialIndex, 2);
-    EXPECT_EQ(s.objects[4].textured, 1);
-    EXPECT_EQ(s.objects[5].materialIndex, 0);
-    EXPECT_EQ(s.objects[5].textured, 0);
-    EXPECT_EQ(s.objects[6].materialIndex, -1);
-    EXPECT_EQ(s.objects[6].textured, 1); // set by the first group, never cleared
-    // The face list's groups do not hide the chunks after it.
-    EXPECT_EQ(s.objects[6].faceCount, 1);
-}
+    const int index[] = {1, -1, -1, 0, 2, 0, -1};
+    const int textured[] = {1, 0, 0, 0, 1, 0, 1};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(s.objects[i].materialIndex, index[i]) << i;
+        EXPECT_EQ(s.objects[i].textured, textured[i]) << i;
+        EXPECT_EQ(s.objects[i].faceCount, 1) << i;
+    }
 
-TEST(TdsScene, GroupBeforeAnyMaterialKeepsTheIndex) {
-    Bytes file = mainChunk(editor(cat({
-        meshObject("early", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}, {"Later"}),
-        material("Later"),
-    })));
-    Scene3ds s;
-    ASSERT_TRUE(readBytes("early", file, s));
-    EXPECT_EQ(s.objects[0].materialIndex, 0);
+    // A group read before any material keeps the index.
+    Scene3ds e;
+    ASSERT_TRUE(readBytes(
+        "early", mainChunk(editor(cat({meshObject("e", kTri, {0, 1, 2}, {"L"}), material("L")}))),
+        e));
+    EXPECT_EQ(e.objects[0].materialIndex, 0);
 }
 
 TEST(TdsScene, CamerasLightsAndTracks) {
@@ -274,7 +259,6 @@ TEST(TdsScene, CamerasLightsAndTracks) {
     const Camera3ds& cam = s.cameras[0];
     EXPECT_EQ(cam.name, "Cam");
     EXPECT_EQ(cam.kind, 17);
-    EXPECT_FLOAT_EQ(cam.position[0], 0);
     EXPECT_FLOAT_EQ(cam.position[1], 20);
     EXPECT_FLOAT_EQ(cam.position[2], 100);
     EXPECT_FLOAT_EQ(cam.target[2], 0);
@@ -287,19 +271,11 @@ TEST(TdsScene, CamerasLightsAndTracks) {
     EXPECT_EQ(pos.kind, TRACK_CAMERA);
     EXPECT_EQ(pos.owner, 0);
     ASSERT_EQ(pos.keyCount, 4u);
-    EXPECT_FLOAT_EQ(pos.times[0], 0.0f);
-    EXPECT_FLOAT_EQ(pos.times[1], 0.5f);
-    EXPECT_FLOAT_EQ(pos.times[2], 1.0f);
-    EXPECT_FLOAT_EQ(pos.times[3], 2.0f);
+    expectFloats(pos.times, {0, 0.5f, 1, 2});
     // Extra values of the spline flags (0x5: two, 0x1f: five, 0x10: one) are all consumed.
-    EXPECT_FLOAT_EQ(pos.x[1], 4);
-    EXPECT_FLOAT_EQ(pos.y[1], 6);
-    EXPECT_FLOAT_EQ(pos.z[1], -5);
-    EXPECT_FLOAT_EQ(pos.x[2], 7);
-    EXPECT_FLOAT_EQ(pos.y[2], 9);
-    EXPECT_FLOAT_EQ(pos.z[2], -8);
-    EXPECT_FLOAT_EQ(pos.x[3], 10);
-    EXPECT_FLOAT_EQ(pos.z[3], -11);
+    expectFloats(pos.x, {1, 4, 7, 10});
+    expectFloats(pos.y, {3, 6, 9, 12});
+    expectFloats(pos.z, {-2, -5, -8, -11});
 
     EXPECT_EQ(s.tracks[1].kind, TRACK_TARGET);
     EXPECT_EQ(s.tracks[1].owner, 0); // target node carries its camera's name
@@ -341,11 +317,10 @@ TEST(TdsScene, BadMagicMissingFileAndEmptyMain) {
 
 Bytes richFile() {
     return mainChunk(cat({
-        editor(
-            cat({material("M", map(0xA200, "m.tga")),
-                 meshObject("A", {0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}, {"M"}, {0, 0, 1, 0, 0, 1}),
-                 cameraObject("Cam", 1, 2, 3, 4, 5, 6),
-                 meshObject("B", {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 1}, {0, 1, 2, 1, 2, 3})})),
+        editor(cat({material("M", map(0xA200, "m.tga")),
+                    meshObject("A", kTri, {0, 1, 2}, {"M"}, {0, 0, 1, 0, 0, 1}),
+                    cameraObject("Cam", 1, 2, 3, 4, 5, 6),
+                    meshObject("B", {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 1}, {0, 1, 2, 1, 2, 3})})),
         keyframer(node(0xB003, "Cam", positionTrack({{0, 0, 1, 2, 3}, {30, 0x3, 4, 5, 6}}))),
     }));
 }
