@@ -206,8 +206,10 @@ void expectKernelsAgree(const std::vector<uint32_t>& s, const std::vector<uint32
         {"add", {v.add, addScalar}},
         {"alphaOverlay", {v.alphaOverlay, alphaOverlayScalar}},
         {"spriteBlend", {v.spriteBlend, spriteBlendScalar}}};
-    for (const auto& [name, f] : pairs)
-        agree(name, 0, [&](bool vec, uint32_t* p) { (vec ? f.first : f.second)(sp, p, n); });
+    for (const auto& e : pairs) {
+        const Pair vec = e.second.first, ref = e.second.second;
+        agree(e.first, 0, [&](bool useVec, uint32_t* p) { (useVec ? vec : ref)(sp, p, n); });
+    }
     agree("maskBlend", 0,
           [&](bool vec, uint32_t* p) { (vec ? v.maskBlend : maskBlendScalar)(sp, p, mp, n); });
     agree("maskBlend mask=dest", 0,
