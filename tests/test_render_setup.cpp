@@ -222,7 +222,7 @@ TEST_F(Setup, FramesBordersAreNeverWritten) {
     expectBordersClear();
 }
 
-TEST_F(Setup, DrawingWritesPerFrameFieldsAndSurvivesBadInput) {
+TEST_F(Setup, DrawingSurvivesDegenerateAndBadInput) {
     // An unused vertex and a face without area: no normal, no NaN.
     Mesh m = litMesh({{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {3, 3, 3}}, {{0, 1, 2}, {1, 1, 2}});
     drawSceneMesh(frame, m, makeCamera(0, 0, -100, 0, 0, 0, 60),
