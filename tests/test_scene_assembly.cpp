@@ -225,14 +225,12 @@ TEST_F(Assembly, TdsMaterialFlagTable) {
         {"t8.tga", "t16.tga", "t32.tga", 0x7A, 8, 16, 32},
     };
     TdsScene s;
-    for (const Row& r : rows) {
-        TdsMaterial m;
-        m.name = std::string(1, static_cast<char>('a' + s.materials.size()));
-        m.textureMap = r.texture;
-        m.reflectionMap = r.reflection;
-        m.bumpMap = r.bump;
-        s.materials.push_back(m);
-    }
+    for (const Row& r : rows)
+        s.materials.push_back({std::string(1, static_cast<char>('a' + s.materials.size())),
+                               {1, 1, 1},
+                               r.texture,
+                               r.reflection,
+                               r.bump});
     Scene scene;
     load3dsScene(scene, put("flags.3ds", encodeTdsScene(s)));
     ASSERT_EQ(scene.materials.size(), 8u);
@@ -293,12 +291,11 @@ TEST_F(Assembly, TdsCameraKeysAndDefaults) {
                  {"Keyed", {0, -100, 20}, {0, 0, 0}, 0, 50},
                  {"Unnamed", {7, 8, 9}, {-1, -2, -3}, 0, 50}};
     TdsNode single{.name = "Single", .positionKeys = {TdsKey{.position = {100, 100, 100}}}};
-    TdsNode keyed{.name = "Keyed", .positionKeys = {}};
-    keyed.positionKeys = {TdsKey{}, TdsKey{}};
-    keyed.positionKeys[0].position = {1, 2, 3};
-    keyed.positionKeys[1].frame = 60;
-    keyed.positionKeys[1].splineFlags = TDS_KEY_TENSION | TDS_KEY_EASE_FROM;
-    keyed.positionKeys[1].position = {4, 5, 6};
+    TdsNode keyed{.name = "Keyed",
+                  .positionKeys = {TdsKey{.position = {1, 2, 3}},
+                                   TdsKey{.frame = 60,
+                                          .splineFlags = TDS_KEY_TENSION | TDS_KEY_EASE_FROM,
+                                          .position = {4, 5, 6}}}};
     TdsNode keyedTarget = keyed;
     keyedTarget.kind = TDS_NODE_TARGET;
     TdsNode ghost = keyed;
