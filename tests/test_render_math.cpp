@@ -1,5 +1,5 @@
 // Matrices, mesh normals and cameras: rotation order and factor, normals without NaN,
-// lookAt's view axis, frustum and fallbacks, and the constructors' field-of-view quirk.
+// lookAt's view axis and fallbacks, frustum, and the constructors' field-of-view quirk.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -37,30 +37,17 @@ TEST(Matrix, RotationIsXThenYThenZWithTheDesignFactor) {
     concatRotation(reversed, rotation(30, 0, 0));
     EXPECT_GT(std::fabs(reversed.m[0][1] - composed.m[0][1]), 0.1f);
 
-    // A point turned about x by a: (0, 1, 0) -> (0, cos a, sin a).
-    const Vec3 p = transform(rotation(20, 0, 0), 0, 1, 0);
-    EXPECT_NEAR(p.y, std::cos(20 * 0.017444445f), 1e-6f);
-    EXPECT_NEAR(p.z, std::sin(20 * 0.017444445f), 1e-6f);
-
-    // Degrees are scaled by 3.14/180: 90 degrees is not an exact quarter turn.
-    const Matrix q = rotation(90, 0, 0);
-    EXPECT_NEAR(q.m[1][1], std::cos(1.5700000f), 1e-6f);
-    EXPECT_GT(q.m[1][1], 7e-4f);
-    EXPECT_EQ(q.m[3][3], 1.0f);
-    EXPECT_EQ(q.m[3][0], 0.0f);
+    // Turning sense and the design factor 3.14/180 (90 degrees is not an exact quarter turn):
+    // (0, 1, 0) about x by a goes to (0, cos a, sin a).
+    const Vec3 p = transform(rotation(90, 0, 0), 0, 1, 0);
+    EXPECT_NEAR(p.y, std::cos(1.5700000f), 1e-6f);
+    EXPECT_GT(p.y, 7e-4f);
+    EXPECT_NEAR(p.z, std::sin(1.5700000f), 1e-6f);
 }
 
-TEST(Matrix, TransformAndConcatTouchOnlyWhatTheyShould) {
+TEST(Matrix, ConcatKeepsTranslationAndMeshScalesBeforeRotating) {
     Matrix m;
-    setScale(m, 2, 3, 4);
     m.m[3][0] = 10;
-    m.m[3][1] = 20;
-    m.m[3][2] = 30;
-    const Vec3 p = transform(m, 1, 1, 1);
-    EXPECT_EQ(p.x, 12.0f);
-    EXPECT_EQ(p.y, 23.0f);
-    EXPECT_EQ(p.z, 34.0f);
-
     m.m[0][3] = 7;
     concatRotation(m, rotation(10, 20, 30));
     EXPECT_EQ(m.m[3][0], 10.0f); // row 3 and column 3 untouched
@@ -68,13 +55,10 @@ TEST(Matrix, TransformAndConcatTouchOnlyWhatTheyShould) {
 
     Mesh mesh;
     setScale(mesh, 2, 1, 1);
-    rotate(mesh, 0, 0, 90); // scale first, then rotation
+    rotate(mesh, 0, 0, 90);
     const Vec3 r = transform(mesh.matrix, 1, 0, 0);
     EXPECT_NEAR(r.x, 2 * std::cos(90 * kRotationFactor), 1e-6f);
     EXPECT_NEAR(r.y, 2 * std::sin(90 * kRotationFactor), 1e-6f);
-    const Matrix before = mesh.matrix;
-    rotate(mesh, 0, 0, 0);
-    expectBasisNear(mesh.matrix, before, 0);
     setScale(mesh, 1, 1, 1); // discards the rotation
     expectBasisNear(mesh.matrix, Matrix{}, 0);
 }
@@ -90,18 +74,14 @@ TEST(MeshNormals, UnitWeightedAndNeverNaN) {
     computeVertexNormals(m);
     EXPECT_FLOAT_EQ(m.faces[0].nz, 1.0f);
     EXPECT_FLOAT_EQ(m.faces[1].nx, 1.0f);
-    EXPECT_EQ(m.faces[2].nx, 0.0f);
-    EXPECT_EQ(m.faces[2].ny, 0.0f);
-    EXPECT_EQ(m.faces[2].nz, 0.0f);
+    EXPECT_EQ(m.faces[2].nx + m.faces[2].ny + m.faces[2].nz, 0.0f);
     const Vertex& v0 = m.vertices[0];
     EXPECT_NEAR(v0.nx * v0.nx + v0.ny * v0.ny + v0.nz * v0.nz, 1.0f, 1e-6f);
     // Unnormalised sums (0, 0, 100) + (1, 0, 0): weighted towards the large face.
     EXPECT_GT(v0.nx, 0.0f);
     EXPECT_NEAR(v0.nz / v0.nx, 100.0f, 1e-3f);
     const Vertex& unused = m.vertices[5];
-    EXPECT_EQ(unused.nx, 0.0f);
-    EXPECT_EQ(unused.ny, 0.0f);
-    EXPECT_EQ(unused.nz, 0.0f);
+    EXPECT_EQ(std::fabs(unused.nx) + std::fabs(unused.ny) + std::fabs(unused.nz), 0.0f);
 
     EXPECT_TRUE(indicesValid(m));
     m.faces[1].c = 6;
@@ -113,19 +93,21 @@ TEST(MeshNormals, UnitWeightedAndNeverNaN) {
 
 TEST(Camera, LookAtPutsTheTargetOnTheViewAxis) {
     Camera c = makeCamera();
-    const float eyes[][6] = {{0, 0, -300, 0, 0, 0},
-                             {10, -20, 30, -40, 50, 60},
-                             {100, 5, 0, -100, 5, 0},
-                             {0, 0, 0, 1, 1000, 1},
-                             {3, 4, 5, 3, -100, 5.001f}};
+    // The last three fall back: straight up, straight down and onto the eye.
+    const float eyes[][6] = {{0, 0, -300, 0, 0, 0},      {10, -20, 30, -40, 50, 60},
+                             {100, 5, 0, -100, 5, 0},    {0, 0, 0, 1, 1000, 1},
+                             {3, 4, 5, 3, -100, 5.001f}, {0, 0, 0, 0, 100, 0},
+                             {0, 0, 0, 0, -100, 0},      {0, 0, 0, 0, 0, 0}};
     for (const auto& e : eyes) {
         lookAt(c, e[0], e[1], e[2], e[3], e[4], e[5]);
-        const Vec3 t = transform(c.view, e[3] - e[0], e[4] - e[1], e[5] - e[2]);
-        const float dist = std::sqrt((e[3] - e[0]) * (e[3] - e[0]) + (e[4] - e[1]) * (e[4] - e[1]) +
-                                     (e[5] - e[2]) * (e[5] - e[2]));
-        EXPECT_NEAR(t.x, 0, 1e-3f * dist);
-        EXPECT_NEAR(t.y, 0, 1e-3f * dist);
-        EXPECT_NEAR(t.z, dist, 1e-4f * dist);
+        for (auto& row : c.view.m)
+            for (float v : row) ASSERT_TRUE(std::isfinite(v));
+        const float dx = e[3] - e[0], dy = e[4] - e[1], dz = e[5] - e[2];
+        const Vec3 t = transform(c.view, dx, dy, dz);
+        const float dist = std::sqrt(dx * dx + dy * dy + dz * dz);
+        EXPECT_NEAR(t.x, 0, 1e-3f * dist) << e[4];
+        EXPECT_NEAR(t.y, 0, 1e-3f * dist) << e[4];
+        EXPECT_NEAR(t.z, dist, 1e-4f * dist) << e[4];
         EXPECT_EQ(c.position[0], e[0]);
     }
 }
@@ -139,40 +121,18 @@ TEST(Camera, FrustumEdgesAreUnitSlopes) {
     EXPECT_NEAR(right.x / right.z, 1.0f, 1e-5f);
     const Vec3 down = transform(c.view, 0, 100 * std::tan(halfY), 100);
     EXPECT_NEAR(down.y / down.z, 1.0f, 1e-5f); // world +y is screen-down (+y)
-    const Vec3 inside = transform(c.view, 90, -60, 100);
-    EXPECT_LE(std::fabs(inside.x), inside.z);
-    EXPECT_LE(std::fabs(inside.y), inside.z);
 }
 
-TEST(Camera, ConstructorsAndFallbacks) {
+TEST(Camera, ConstructorsFieldOfView) {
+    // The view is built with the angle scaled by setFieldOfView's factor, while the stored
+    // fields keep the default 30 degrees by another factor.
     const Camera d = makeCamera();
     EXPECT_EQ(d.fovX, 0.52333337f);
-    EXPECT_EQ(d.fovY, 0.39250004f);
-    EXPECT_EQ(d.kind, 2);
-    EXPECT_EQ(d.position[2], -300.0f);
-    // The view was built with 30 degrees by setFieldOfView's factor, not the later value.
     EXPECT_FLOAT_EQ(d.view.m[0][0], std::cos(0.52358335f / 2) / std::sin(0.52358335f / 2));
-
     const Camera wide = makeCamera(0, 0, -10, 0, 0, 0, 150);
     EXPECT_EQ(wide.fovX, 0.52333337f);
     EXPECT_FLOAT_EQ(wide.view.m[0][0],
                     std::cos(150 * kFovFactor / 2) / std::sin(150 * kFovFactor / 2));
-
-    Camera c = makeCamera();
-    setFieldOfView(c, 45);
-    EXPECT_EQ(c.fovX, 45 * 0.017452778f);
-    EXPECT_EQ(c.fovY, 0.75f * c.fovX);
-
-    // Straight up, straight down and onto the eye: a finite basis, target on the axis.
-    for (float ty : {100.0f, -100.0f, 0.0f}) {
-        lookAt(c, 0, 0, 0, 0, ty, 0);
-        for (auto& row : c.view.m)
-            for (float e : row) EXPECT_TRUE(std::isfinite(e));
-        const Vec3 t = transform(c.view, 0, ty, 0);
-        EXPECT_NEAR(t.x, 0, 1e-4f);
-        EXPECT_NEAR(t.y, 0, 1e-4f);
-        EXPECT_NEAR(t.z, std::fabs(ty), 1e-4f);
-    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // face that reaches behind the eye, dispatch order, untouched borders, projected texturing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "image/bitmap.h"
@@ -31,13 +32,6 @@ Material materialOf(uint32_t flags, Bitmap base, Bitmap second = {}) {
     return m;
 }
 
-// A camera whose camera space is world space (no field-of-view scaling).
-Camera identityCamera() {
-    Camera c;
-    setIdentity(c.view);
-    return c;
-}
-
 // A mesh with its face and vertex normals computed, as a loaded mesh has them.
 Mesh litMesh(const std::vector<Vec3>& points, const std::vector<std::array<int, 3>>& faces) {
     Mesh m = test::meshOf(points, faces);
@@ -57,37 +51,43 @@ class Setup : public ::testing::Test {
         clearZBuffer(gZBuffer);
     }
     int written() const {
-        int n = 0;
-        for (int i = 0; i < W * H; ++i) n += frame.pixels[i] != 0;
-        return n;
+        return static_cast<int>(W * H - std::count(frame.pixels, frame.pixels + W * H, 0u));
     }
     uint32_t at(int x, int y) const { return frame.pixels[y * W + x]; }
     void draw(Mesh& m, const Material& mat, FrontRule rule = FrontRule::Default) {
         drawSceneMesh(frame, m, camera, mat, rule);
     }
     Bitmap frame;
-    Camera camera = identityCamera();
+    // Camera space is world space (no field-of-view scaling).
+    Camera camera = [] {
+        Camera c;
+        setIdentity(c.view);
+        return c;
+    }();
+    const Material white = materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu));
 };
 
 TEST_F(Setup, NearRejectionAndOutcodes) {
-    const Material white = materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu));
-    Mesh near = litMesh({{-1, -1, 15.9f}, {1, -1, 15.9f}, {0, 1, 1}}, {{0, 1, 2}});
-    draw(near, white);
-    EXPECT_EQ(written(), 0); // in front of the near plane, but every depth below 16
-    Mesh one = litMesh({{-1, -1, 15.9f}, {1, -1, 15.9f}, {0, 1, 16}}, {{0, 1, 2}});
-    draw(one, white);
-    EXPECT_GT(written(), 0);
+    // In front of the near plane but every depth below 16: rejected; one vertex at 16: drawn.
+    for (float z : {1.0f, 16.0f}) {
+        Mesh m = litMesh({{-1, -1, 15.9f}, {1, -1, 15.9f}, {0, 1, z}}, {{0, 1, 2}});
+        draw(m, white);
+        EXPECT_EQ(written() > 0, z == 16.0f);
+    }
 
-    Vertex v;
-    v.cx = 5, v.cy = -5, v.cz = 5; // exactly on two planes: inside
-    computeOutcode(v);
-    EXPECT_EQ(v.outcode, 0u);
-    v.cx = 6, v.cy = -6, v.cz = 0.5f;
-    computeOutcode(v);
-    EXPECT_EQ(v.outcode, OUT_RIGHT | OUT_TOP | OUT_NEAR);
-    v.cx = -6, v.cy = 6, v.cz = 5;
-    computeOutcode(v);
-    EXPECT_EQ(v.outcode, OUT_LEFT | OUT_BOTTOM);
+    // (5, -5, 5) lies exactly on two planes: inside.
+    const struct {
+        float x, y, z;
+        uint32_t code;
+    } codes[] = {{5, -5, 5, 0u},
+                 {6, -6, 0.5f, OUT_RIGHT | OUT_TOP | OUT_NEAR},
+                 {-6, 6, 5, OUT_LEFT | OUT_BOTTOM}};
+    for (const auto& c : codes) {
+        Vertex v;
+        v.cx = c.x, v.cy = c.y, v.cz = c.z;
+        computeOutcode(v);
+        EXPECT_EQ(v.outcode, c.code) << c.x;
+    }
 }
 
 TEST_F(Setup, WindingUnderBothRulesAndTwoSided) {
@@ -95,7 +95,6 @@ TEST_F(Setup, WindingUnderBothRulesAndTwoSided) {
     Mesh positive = litMesh({{-50, -50, 100}, {50, -50, 100}, {0, 50, 100}}, {{0, 1, 2}});
     Mesh negative = litMesh({{-50, -50, 100}, {50, -50, 100}, {0, 50, 100}}, {{0, 2, 1}});
     const Material opaque = materialOf(MAT_TEXTURED, solid(0xFFFFFFFFu));
-    const Material twoSided = materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu));
     struct Case {
         Mesh* mesh;
         const Material* mat;
@@ -105,8 +104,8 @@ TEST_F(Setup, WindingUnderBothRulesAndTwoSided) {
                  {&negative, &opaque, FrontRule::Default, true},
                  {&positive, &opaque, FrontRule::Mirrored, true},
                  {&negative, &opaque, FrontRule::Mirrored, false},
-                 {&positive, &twoSided, FrontRule::Default, true},
-                 {&negative, &twoSided, FrontRule::Mirrored, true}};
+                 {&positive, &white, FrontRule::Default, true},
+                 {&negative, &white, FrontRule::Mirrored, true}};
     for (const Case& c : cases) {
         reset();
         draw(*c.mesh, *c.mat, c.rule);
@@ -115,41 +114,13 @@ TEST_F(Setup, WindingUnderBothRulesAndTwoSided) {
 }
 
 TEST_F(Setup, ClipsAFaceReachingBehindTheEye) {
-    // B -> C and C -> A cross z = 1 inside the other four planes: a quad, drawn as 2 triangles.
-    Vertex in[3];
-    const float pos[3][3] = {{-50, -50, 100}, {50, -50, 100}, {0, 0, -1}};
-    for (int i = 0; i < 3; ++i) {
-        in[i].cx = pos[i][0], in[i].cy = pos[i][1], in[i].cz = pos[i][2];
-        computeOutcode(in[i]);
-    }
-    Vertex a[20], b[20];
-    int n = clipAgainstPlane(in, 3, a, OUT_NEAR);
-    ASSERT_EQ(n, 4);
-    const float t = 99.0f / 101.0f; // B -> C, from z = 100 to -1, reaching 1
-    const float s = 2.0f / 101.0f;  // C -> A, computed from C towards A
-    EXPECT_EQ(a[0].cx, 50.0f);      // B
-    EXPECT_NEAR(a[1].cx, 50 - 50 * t, 1e-5f);
-    EXPECT_NEAR(a[1].cy, -50 + 50 * t, 1e-5f);
-    EXPECT_NEAR(a[1].cz, 1.0f, 1e-6f);
-    EXPECT_NEAR(a[2].cx, -50 * s, 1e-5f);
-    EXPECT_NEAR(a[2].cz, 1.0f, 1e-6f);
-    EXPECT_EQ(a[3].cx, -50.0f); // A
-    for (uint32_t plane : {OUT_RIGHT, OUT_LEFT, OUT_BOTTOM, OUT_TOP}) {
-        n = clipAgainstPlane(a, n, b, plane);
-        std::copy(b, b + n, a);
-    }
-    EXPECT_EQ(n, 4);
-    EXPECT_EQ(clipAgainstPlane(a, 0, b, OUT_NEAR), 0);
-
-    // Drawn whole: the re-projected quad (239.5, 60.5), (317.4, 2.2), (2.6, 2.2), (80.5, 60.5)
-    // is covered exactly once by the fan (translucent white: one write gives 0x7F).
+    // B -> C and C -> A cross z = 1 inside the other four planes: a quad, drawn as a fan of 2
+    // triangles. The re-projected quad (239.5, 60.5), (317.4, 2.2), (2.6, 2.2), (80.5, 60.5)
+    // is covered exactly once (translucent white: one write gives 0x7F).
     Mesh m = litMesh({{-50, -50, 100}, {50, -50, 100}, {0, 0, -1}}, {{0, 2, 1}});
-    draw(m, materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu)));
-    EXPECT_EQ(at(160, 30), 0x7F7F7F7Fu);
-    EXPECT_EQ(at(300, 5), 0x7F7F7F7Fu);
-    EXPECT_EQ(at(20, 5), 0x7F7F7F7Fu);
-    EXPECT_EQ(at(160, 70), 0u);
-    EXPECT_EQ(at(160, 2), 0u);
+    draw(m, white);
+    EXPECT_EQ(at(160, 30) & at(300, 5) & at(20, 5), 0x7F7F7F7Fu);
+    EXPECT_EQ(at(160, 70) | at(160, 2), 0u);
     for (int i = 0; i < W * H; ++i)
         ASSERT_TRUE(frame.pixels[i] == 0 || frame.pixels[i] == 0x7F7F7F7Fu);
 }
@@ -179,11 +150,10 @@ TEST_F(Setup, TexturePairSources) {
     // additive (B + E) >> 1. Second texel (u & 15, v & 15) shows as (2u, 2v) / 2.
     const Bitmap second =
         texture(4, [](int u, int v) { return static_cast<uint32_t>((2 * v) << 8 | 2 * u); });
+    const Bitmap black = texture(6, [](int, int) { return 0u; });
     auto layered = [&](uint32_t flags) {
         reset();
-        Material mat = materialOf(flags | MAT_LAYERED | MAT_LAYER_ADD,
-                                  texture(6, [](int, int) { return 0u; }), second);
-        draw(m, mat);
+        draw(m, materialOf(flags | MAT_LAYERED | MAT_LAYER_ADD, black, second));
         return at(150, 115);
     };
     EXPECT_EQ(layered(0), static_cast<uint32_t>((32 & 15) << 8 | (16 & 15))); // corners
@@ -218,102 +188,70 @@ TEST_F(Setup, DispatchOrder) {
 }
 
 TEST_F(Setup, FramesBordersAreNeverWritten) {
+    auto expectBordersClear = [&] {
+        for (int x = 0; x < W; ++x) ASSERT_EQ(at(x, 0) | at(x, H - 1), 0u) << x;
+        for (int y = 0; y < H; ++y) ASSERT_EQ(at(0, y) | at(W - 1, y), 0u) << y;
+    };
     // Quads far larger than the view, one flat, one reaching behind the eye (the plane
-    // z = 10 - 0.04 y), each two-sided: both cover the whole view.
+    // z = 10 - 0.04 y): both cover the whole view.
     for (float back : {50.0f, -30.0f}) {
         reset();
         Mesh m = litMesh(
             {{-1000, -1000, 50}, {1000, -1000, 50}, {1000, 1000, back}, {-1000, 1000, back}},
             {{0, 1, 2}, {0, 2, 3}});
-        draw(m, materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu)));
-        for (int x = 0; x < W; ++x) {
-            ASSERT_EQ(at(x, 0), 0u) << x;
-            ASSERT_EQ(at(x, H - 1), 0u) << x;
-        }
-        for (int y = 0; y < H; ++y) {
-            ASSERT_EQ(at(0, y), 0u) << y;
-            ASSERT_EQ(at(W - 1, y), 0u) << y;
-        }
-        EXPECT_NE(at(W - 2, H - 2), 0u);
-        if (back > 0) {
-            EXPECT_NE(at(1, 1), 0u);
-            EXPECT_EQ(written(), (W - 2) * (H - 2));
-        } else {
-            // Clipped points land on the frustum up to float rounding, so the first row and
-            // column may round to just inside: at most one pixel is lost on those sides.
-            EXPECT_GE(written(), (W - 3) * (H - 3));
-        }
+        draw(m, white);
+        expectBordersClear();
+        // Clipped points land on the frustum up to float rounding, so the first row and
+        // column may round to just inside: at most one pixel is lost on those sides.
+        EXPECT_GE(written(), back > 0 ? (W - 2) * (H - 2) : (W - 3) * (H - 3));
     }
-}
-
-TEST_F(Setup, RandomFacesAcrossTheFrustumStayOffTheBorders) {
+    // Random faces across and behind the frustum.
+    reset();
     uint32_t state = 7;
     auto next = [&state](float lo, float hi) {
         state = state * 1664525u + 1013904223u;
         return lo + (hi - lo) * static_cast<float>(state >> 8) / 16777216.0f;
     };
-    const Material white = materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu));
     for (int i = 0; i < 3000; ++i) {
-        Mesh m = litMesh({{next(-500, 500), next(-500, 500), next(-100, 400)},
-                          {next(-500, 500), next(-500, 500), next(-100, 400)},
-                          {next(-500, 500), next(-500, 500), next(-100, 400)}},
-                         {{0, 1, 2}});
+        std::vector<Vec3> p(3);
+        for (Vec3& q : p) q = {next(-500, 500), next(-500, 500), next(-100, 400)};
+        Mesh m = litMesh(p, {{0, 1, 2}});
         draw(m, white);
     }
     EXPECT_GT(written(), W * H / 2);
-    for (int x = 0; x < W; ++x) ASSERT_EQ(at(x, 0) | at(x, H - 1), 0u) << x;
-    for (int y = 0; y < H; ++y) ASSERT_EQ(at(0, y) | at(W - 1, y), 0u) << y;
+    expectBordersClear();
 }
 
-TEST_F(Setup, DrawingWritesPerFrameFieldsAndSurvivesBadInput) {
+TEST_F(Setup, DrawingSurvivesDegenerateAndBadInput) {
+    // An unused vertex and a face without area: no normal, no NaN.
     Mesh m = litMesh({{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {3, 3, 3}}, {{0, 1, 2}, {1, 1, 2}});
-    const Material env = materialOf(MAT_TEXTURED | MAT_ENV1, coded());
-    const Camera first = makeCamera(0, 0, -100, 0, 0, 0, 60);
-    const Camera second = makeCamera(50, 0, -100, 0, 0, 0, 60);
-    drawSceneMesh(frame, m, first, env, FrontRule::Default);
-    const float firstCx = m.vertices[1].cx;
-    drawSceneMesh(frame, m, second, env, FrontRule::Default);
-    EXPECT_NE(m.vertices[1].cx, firstCx); // the second camera's values stay
-    EXPECT_EQ(m.vertices[3].cnx, 0.0f);   // unused vertex: no normal, no NaN
+    drawSceneMesh(frame, m, makeCamera(0, 0, -100, 0, 0, 0, 60),
+                  materialOf(MAT_TEXTURED | MAT_ENV1, coded()), FrontRule::Default);
+    EXPECT_EQ(m.vertices[3].cnx, 0.0f);
     EXPECT_TRUE(std::isfinite(m.faces[1].cnx));
-
-    // Looking straight down onto the mesh: a finite view and a drawing.
-    Camera down = makeCamera(0, 200, 0, 0, 0, 0, 60);
     reset();
-    Mesh flat = litMesh({{-50, 0, -50}, {50, 0, -50}, {0, 0, 50}}, {{0, 1, 2}});
-    drawSceneMesh(frame, flat, down, materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu)),
-                  FrontRule::Default);
-    EXPECT_GT(written(), 100);
 
     // A face naming a missing vertex, and a mesh without vertices: nothing, no crash.
-    reset();
     Mesh bad = litMesh({{-50, -50, 100}, {-50, 50, 100}, {50, -50, 100}}, {{0, 1, 2}});
     bad.faces[0].c = 7;
-    draw(bad, materialOf(MAT_TEXTURED | MAT_TWO_SIDED, solid(0xFFFFFFFFu)));
+    draw(bad, white);
     Mesh empty;
     empty.faceCount = 3; // counts that disagree with the arrays are clamped
     draw(empty, materialOf(MAT_TEXTURED, solid(0xFFFFFFFFu)));
     EXPECT_EQ(written(), 0);
 }
 
-TEST(ProjectTexture, ScreenPositionsAsZeroToOne) {
-    Camera cam;
-    setIdentity(cam.view);
-    Mesh m;
-    allocate(m, 4, 0);
-    m.vertices[0].z = 100;                                         // straight ahead
-    m.vertices[1].x = 50, m.vertices[1].z = 100;                   // right of centre
-    m.vertices[2].x = 10, m.vertices[2].z = -100;                  // behind the eye
-    m.vertices[3].x = 0, m.vertices[3].y = 0, m.vertices[3].z = 0; // on the eye
-    projectTexture(m, 0, cam);
+TEST_F(Setup, ProjectTextureGivesScreenPositionsAsZeroToOne) {
+    // Straight ahead, right of centre, behind the eye, on the eye.
+    Mesh m = test::meshOf({{0, 0, 100}, {50, 0, 100}, {10, 0, -100}, {0, 0, 0}}, {});
+    projectTexture(m, 0, camera);
     EXPECT_NEAR(m.vertices[0].uv1.u, 0.5f, 1e-6f);
     EXPECT_NEAR(m.vertices[0].uv1.v, 0.5f, 1e-6f);
     EXPECT_NEAR(m.vertices[1].uv1.u, (0.5f * 159 + 160) * 0.003125f, 1e-6f);
-    EXPECT_EQ(m.vertices[2].uv1.u, (160 - 0.1f * 159) * 0.003125f); // inside 0..1 already
-    EXPECT_GE(m.vertices[3].uv1.u, 0.0f);                           // clamped, never NaN
-    EXPECT_LE(m.vertices[3].uv1.u, 1.0f);
+    EXPECT_EQ(m.vertices[2].uv1.u, (160 - 0.1f * 159) * 0.003125f);          // inside 0..1 already
+    EXPECT_TRUE(m.vertices[3].uv1.u >= 0.0f && m.vertices[3].uv1.u <= 1.0f); // never NaN
     m.vertices[1].x = 500;
-    projectTexture(m, 1, cam);
+    projectTexture(m, 1, camera);
     EXPECT_EQ(m.vertices[1].uv2.u, 1.0f);                                    // off screen: clamped
     EXPECT_NEAR(m.vertices[1].uv1.u, (0.5f * 159 + 160) * 0.003125f, 1e-6f); // slot 0 kept
 }

@@ -49,13 +49,8 @@ Bytes makeBody(const Counts& n, int version = 7, const std::string& tag = "MAINC
                int keysPerTrack = 3) {
     Body b;
     b.text("PSIV", 4).i32(version).text(tag, 9);
-    b.zeros(40)
-        .i32(n.objects)
-        .i32(n.textures)
-        .i32(n.materials)
-        .i32(n.cameras)
-        .i32(n.extras)
-        .i32(n.tracks);
+    b.zeros(40);
+    for (int c : {n.objects, n.textures, n.materials, n.cameras, n.extras, n.tracks}) b.i32(c);
     b.text("OBJECTS", 9);
     for (int o = 0; o < n.objects; ++o) {
         b.zeros(8).f32(10.0f + o).f32(20).f32(30).zeros(12 + 40).i32(3).i32(1);
@@ -75,15 +70,10 @@ Bytes makeBody(const Counts& n, int version = 7, const std::string& tag = "MAINC
     b.text("TRACKS", 9);
     for (int t = 0; t < n.tracks; ++t) {
         b.i32(1).i32(0).i32(100 + t).zeros(8).i32(keysPerTrack).i32(0x7eadbeef);
-        for (int k = 0; k < keysPerTrack; ++k)
-            b.f32(static_cast<float>(k))
-                .f32(1)
-                .f32(2)
-                .f32(3)
-                .i32(0)
-                .f32(0.5f)
-                .f32(0.25f)
-                .f32(-0.5f);
+        for (int k = 0; k < keysPerTrack; ++k) {
+            for (float v : {static_cast<float>(k), 1.0f, 2.0f, 3.0f}) b.f32(v);
+            b.i32(0).f32(0.5f).f32(0.25f).f32(-0.5f);
+        }
     }
     return b.b;
 }
@@ -121,70 +111,53 @@ TEST(Siv, ReadsEverySection) {
     EXPECT_EQ(cap.lines[0], format("len: %d\ntmplen: %d\n\n", static_cast<int>(body.size()),
                                    static_cast<int>(compressBody(body).size() - 12)));
     ASSERT_EQ(s->objects.size(), 2u);
-    EXPECT_EQ(sivCount(*s, 0), 2);
     const SivObjectRecord& o = s->objects[1];
     EXPECT_EQ(o.vertexCount, 3);
     EXPECT_EQ(o.faceCount, 1);
     EXPECT_FLOAT_EQ(sivObjectPosition(o).x, 11.0f);
     EXPECT_FLOAT_EQ(sivVertexPosition(o, 2).x, 3.0f);
-    EXPECT_FLOAT_EQ(sivVertexNormal(o, 0).y, 1.0f);
     EXPECT_FLOAT_EQ(sivVertexV(o, 1), 0.75f);
     EXPECT_EQ(sivFaceIndex(o, 0, 2), 2);
     EXPECT_EQ(sivFaceMaterial(o, 0), 1);
 
     ASSERT_EQ(s->textures.size(), 2u);
-    // Stored as integer 5 then the name; kept as the name's 80 bytes then the integer.
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(s->textures[0].data())), "tex0.tga");
+    // Stored as integer then name; kept as the name's 80 bytes then the integer.
     EXPECT_EQ(readI32(s->textures[0].data() + 80), 5);
     EXPECT_EQ(sivTextureName(s->textures[1]), "tex1.tga");
     EXPECT_EQ(sivTextureValue(s->textures[1]), 6);
 
     ASSERT_EQ(s->materials.size(), 3u);
     EXPECT_EQ(sivMaterialTexture(s->materials[2]), 2);
-    EXPECT_FALSE(sivMaterialTwoSided(s->materials[0]));
     EXPECT_TRUE(sivMaterialTwoSided(s->materials[1]));
     ASSERT_EQ(s->cameras.size(), 2u);
     EXPECT_FLOAT_EQ(sivCameraPosition(s->cameras[0]).z, -50.0f);
     EXPECT_EQ(sivCameraPositionTrack(s->cameras[1]), 101);
     EXPECT_EQ(sivCameraTargetTrack(s->cameras[1]), 201);
     ASSERT_EQ(s->extras.size(), 1u);
-    EXPECT_EQ(s->extras[0][0], 'e');
 
     ASSERT_EQ(s->tracks.size(), 2u);
     const SivTrackRecord& t = s->tracks[1];
-    EXPECT_EQ(sivTrackKind(t), 1);
     EXPECT_EQ(sivTrackId(t), 101);
-    EXPECT_EQ(t.keys.size(), 96u); // three 32-byte keys
     EXPECT_EQ(sivTrackKeyCount(t), 3);
     EXPECT_EQ(readI32(t.header.data() + 24), 0); // the stored last field is not kept
     SivKeyRecord k = sivTrackKey(t, 2);
     EXPECT_FLOAT_EQ(k.time, 2.0f);
     EXPECT_FLOAT_EQ(k.y, 2.0f);
-    EXPECT_FLOAT_EQ(k.tension, 0.5f);
-    EXPECT_FLOAT_EQ(k.continuity, 0.25f);
     EXPECT_FLOAT_EQ(k.bias, -0.5f);
     freeSiv(s);
     EXPECT_FALSE(s);
     freeSiv(s); // a null scene is ignored
 }
 
-TEST(Siv, EmptySectionsAreTheirTagsAlone) {
-    Bytes body = makeBody(Counts{1, 0, 0, 0, 0, 0});
-    // Header 81 + object tag 9 + one object (80 + 3*56 + 16) + five tags of 9.
-    EXPECT_EQ(body.size(), 81u + 9 + 80 + 168 + 16 + 45);
+TEST(Siv, EmptyAndNegativeCountsReadNothing) {
+    // Negative counts read nothing; trailing bytes are ignored.
+    Bytes body = makeBody(Counts{-3, 0, -1, -1, 0, -1});
+    body.resize(body.size() + 50, 0xAB);
     ReportCapture cap;
-    auto s = readSiv(tempFile("empty", compressBody(body)));
+    auto s = readSiv(tempFile("negative", compressBody(body)));
     ASSERT_TRUE(s);
-    EXPECT_EQ(s->objects.size(), 1u);
-    EXPECT_TRUE(s->textures.empty() && s->materials.empty() && s->cameras.empty() &&
-                s->extras.empty() && s->tracks.empty());
-    // Negative counts read nothing either; trailing bytes are ignored.
-    Counts neg{-3, -1, -1, -1, -1, -1};
-    Bytes negBody = makeBody(neg);
-    negBody.resize(negBody.size() + 50, 0xAB);
-    auto t = readSiv(tempFile("negative", compressBody(negBody)));
-    ASSERT_TRUE(t);
-    EXPECT_TRUE(t->objects.empty() && t->tracks.empty());
+    EXPECT_TRUE(s->objects.empty() && s->textures.empty() && s->materials.empty() &&
+                s->cameras.empty() && s->extras.empty() && s->tracks.empty());
 }
 
 TEST(Siv, MagicVersionAndTagChecks) {
@@ -230,20 +203,19 @@ TEST(Siv, UnderrunStopsTheLoad) {
         ASSERT_FALSE(cap.lines.empty());
         EXPECT_EQ(cap.lines.back(), kUnderrun) << cut;
     }
-    // Counts that would need far more than the body holds are refused before allocating.
-    Bytes hugeObjects = makeBody(Counts{0, 0, 0, 0, 0, 0});
-    std::memset(hugeObjects.data() + 17 + 40, 0x7f, 4); // the object count
-    ReportCapture cap;
-    EXPECT_FALSE(readSiv(tempFile("hugeobjects", compressBody(hugeObjects))));
-    EXPECT_EQ(cap.lines.back(), kUnderrun);
-    Bytes hugeVerts = makeBody(Counts{});
-    std::memset(hugeVerts.data() + 90 + 72, 0x7f, 4); // the object's vertex count
-    EXPECT_FALSE(readSiv(tempFile("hugevertices", compressBody(hugeVerts))));
-    EXPECT_EQ(cap.lines.back(), kUnderrun);
-    Bytes hugeKeys = makeBody(Counts{0, 0, 0, 0, 0, 1}, 7, "MAINCHUNK", 1);
-    std::memset(hugeKeys.data() + hugeKeys.size() - 32 - 8, 0x7f, 4); // the key count
-    EXPECT_FALSE(readSiv(tempFile("hugekeys", compressBody(hugeKeys))));
-    EXPECT_EQ(cap.lines.back(), kUnderrun);
+    // Counts that would need far more than the body holds are refused before allocating:
+    // the object count, an object's vertex count, a track's key count.
+    Bytes objects = makeBody(Counts{0, 0, 0, 0, 0, 0});
+    Bytes vertices = makeBody(Counts{});
+    Bytes keys = makeBody(Counts{0, 0, 0, 0, 0, 1}, 7, "MAINCHUNK", 1);
+    for (auto [bytes, at] :
+         {std::pair{&objects, size_t{17 + 40}}, std::pair{&vertices, size_t{90 + 72}},
+          std::pair{&keys, keys.size() - 32 - 8}}) {
+        std::memset(bytes->data() + at, 0x7f, 4);
+        ReportCapture cap;
+        EXPECT_FALSE(readSiv(tempFile("huge", compressBody(*bytes)))) << at;
+        EXPECT_EQ(cap.lines.back(), kUnderrun);
+    }
 }
 
 TEST(Siv, DecompressionErrorsReturnNull) {
@@ -274,22 +246,6 @@ TEST(Siv, DecompressionErrorsReturnNull) {
     auto s =
         readSiv(tempFile("longlen", compressBody(body, static_cast<int32_t>(body.size() + 100))));
     EXPECT_TRUE(s);
-}
-
-TEST(Siv, CursorNeverPassesTheEnd) {
-    uint8_t data[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    SivCursor c{data, 8, 0};
-    uint8_t out[8] = {};
-    ReportCapture cap;
-    EXPECT_TRUE(sivRead(c, out, 5));
-    EXPECT_EQ(c.position, 5u);
-    EXPECT_FALSE(sivRead(c, out, 4));
-    EXPECT_EQ(c.position, 5u);
-    ASSERT_EQ(cap.lines.size(), 1u);
-    EXPECT_EQ(cap.lines[0], kUnderrun);
-    EXPECT_TRUE(sivRead(c, out, 3));
-    EXPECT_EQ(out[2], 8);
-    EXPECT_TRUE(sivRead(c, out, 0));
 }
 
 } // namespace

@@ -13,25 +13,19 @@ TCBCurve curve(std::initializer_list<std::pair<float, float>> keys, float tensio
     return c;
 }
 
-TEST(TcbCurve, EmptyCurveRaisesWithItsMessage) {
-    TCBCurve c;
-    EXPECT_EQ(keyCount(c), 0);
+TEST(TcbCurve, NoKeysRaisesOneKeyIsConstant) {
     try {
-        evaluate(c, 1.0f);
+        evaluate(TCBCurve{}, 1.0f);
         FAIL() << "no error";
     } catch (const EmptyCurveError& e) {
         EXPECT_STREQ(e.what(), "TCBCurve needs atleast one key");
     }
-}
-
-TEST(TcbCurve, OneKeyIsConstant) {
     TCBCurve c = curve({{5, 7}});
     for (float t : {-100.0f, 0.0f, 5.0f, 5.5f, 1e9f}) EXPECT_EQ(evaluate(c, t), 7.0f);
 }
 
 TEST(TcbCurve, TwoKeysAndOutsideTimes) {
     TCBCurve c = curve({{0, 0}, {10, 10}});
-    EXPECT_EQ(keyCount(c), 2);
     EXPECT_FLOAT_EQ(evaluate(c, 5), 5.0f);
     EXPECT_EQ(evaluate(c, 0), 0.0f);
     EXPECT_EQ(evaluate(c, 10), 10.0f); // at the last key: no segment, the last value

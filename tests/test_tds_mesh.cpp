@@ -49,15 +49,27 @@ Part mapping(std::vector<float> uv) {
     return list(0x4140, static_cast<uint16_t>(uv.size() / 2), uv);
 }
 
+// Main > editor > whatever `body` writes.
+Bytes editorFile(const Part& body) {
+    ChunkWriter w;
+    beginChunk(w, 0x4D4D);
+    beginChunk(w, 0x3D3D);
+    body(w);
+    endChunk(w);
+    endChunk(w);
+    return w.bytes;
+}
+
 // Main > editor > object "m" > triangle mesh > parts.
 Bytes meshFile(const std::vector<Part>& parts) {
-    ChunkWriter w;
-    for (uint16_t id : {0x4D4D, 0x3D3D, 0x4000}) beginChunk(w, id);
-    putString(w, "m");
-    beginChunk(w, 0x4100);
-    for (const Part& p : parts) p(w);
-    for (int i = 0; i < 4; ++i) endChunk(w);
-    return w.bytes;
+    return editorFile([&](ChunkWriter& w) {
+        beginChunk(w, 0x4000);
+        putString(w, "m");
+        beginChunk(w, 0x4100);
+        for (const Part& p : parts) p(w);
+        endChunk(w);
+        endChunk(w);
+    });
 }
 
 struct Loaded {
@@ -93,95 +105,78 @@ TEST(TdsMesh, ConvertsAxesAndMirrorsU) {
     TdsMesh m = triangleMesh();
     m.mapping = {{0.25f, 0.75f}, {0.0f, 0.5f}, {1.0f, 0.125f}};
     Loaded l = loadBytes(encodeTdsMesh(m));
-    ASSERT_TRUE(l.ok);
-    EXPECT_TRUE(l.reports.empty());
-    ASSERT_EQ(l.mesh.vertexCount, 3);
-    ASSERT_EQ(l.mesh.faceCount, 1);
-    const Vertex& v0 = l.mesh.vertices[0];
-    EXPECT_EQ(v0.x, 1.0f); // file (1, 2, 3) -> (1, -3, 2)
-    EXPECT_EQ(v0.y, -3.0f);
-    EXPECT_EQ(v0.z, 2.0f);
-    EXPECT_EQ(v0.uv1.u, 0.75f); // (1 - u, v)
-    EXPECT_EQ(v0.uv1.v, 0.75f);
-    const Face& f = l.mesh.faces[0];
-    EXPECT_EQ(f.c, 2);
-    EXPECT_EQ(f.corner[1].u, 1.0f); // corners copied from their vertices
-    EXPECT_EQ(f.corner[2].v, 0.125f);
+    ASSERT_TRUE(l.ok && l.reports.empty());
+    ASSERT_TRUE(l.mesh.vertexCount == 3 && l.mesh.faceCount == 1);
+    const Vertex& v0 = l.mesh.vertices[0]; // file (1, 2, 3) -> (1, -3, 2); uv (1 - u, v)
+    EXPECT_TRUE(v0.x == 1.0f && v0.y == -3.0f && v0.z == 2.0f);
+    EXPECT_TRUE(v0.uv1.u == 0.75f && v0.uv1.v == 0.75f);
+    const Face& f = l.mesh.faces[0]; // corners copied from their vertices
+    EXPECT_TRUE(f.c == 2 && f.corner[1].u == 1.0f && f.corner[2].v == 0.125f);
 }
 
 TEST(TdsMesh, MappingListRules) {
-    auto uv0 = [](const Bytes& file) {
+    auto uv = [](const Bytes& file, int i = 0) {
         Loaded l = loadBytes(file);
         EXPECT_TRUE(l.ok);
-        return l.ok ? l.mesh.vertices[0].uv1 : UV{-1, -1};
+        return l.ok ? l.mesh.vertices[static_cast<size_t>(i)].uv1 : UV{-1, -1};
     };
-    auto uv1Of = [](const Bytes& file) { return loadBytes(file).mesh.vertices[1].uv1; };
-    const UV none = uv0(meshFile({vertices3(), face(0, 1, 2)}));
-    EXPECT_EQ(none.u, 1.0f); // no list: (1, 0)
-    EXPECT_EQ(none.v, 0.0f);
-    const UV tooMany = uv0(
-        meshFile({vertices3(), mapping({.5f, .5f, .5f, .5f, .5f, .5f, .5f, .5f}), face(0, 1, 2)}));
-    EXPECT_EQ(tooMany.u, 1.0f);
-    const UV early = uv0(meshFile({mapping({.25f, .5f}), vertices3(), face(0, 1, 2)}));
-    EXPECT_EQ(early.u, 1.0f);
+    const UV none = uv(meshFile({vertices3(), face(0, 1, 2)}));
+    EXPECT_TRUE(none.u == 1.0f && none.v == 0.0f); // no list: (1, 0)
+    // More entries than vertices, or a list before the vertices: ignored.
+    EXPECT_EQ(uv(meshFile({vertices3(), mapping(std::vector<float>(8, .5f)), face(0, 1, 2)})).u,
+              1.0f);
+    EXPECT_EQ(uv(meshFile({mapping({.25f, .5f}), vertices3(), face(0, 1, 2)})).u, 1.0f);
+    // Fewer entries: only the first vertex gets one.
     const Bytes fewer = meshFile({vertices3(), mapping({.25f, .5f}), face(0, 1, 2)});
-    EXPECT_EQ(uv0(fewer).u, 0.75f);
-    EXPECT_EQ(uv0(fewer).v, 0.5f);
-    EXPECT_EQ(uv1Of(fewer).u, 1.0f); // only the first vertex got one
+    EXPECT_TRUE(uv(fewer).u == 0.75f && uv(fewer).v == 0.5f && uv(fewer, 1).u == 1.0f);
 }
 
 TEST(TdsMesh, SelectsTheFirstObjectHoldingAMesh) {
-    ChunkWriter w;
-    beginChunk(w, 0x4D4D);
-    beginChunk(w, 0x3D3D);
-    beginChunk(w, 0x4000); // a camera object: passed over
-    putString(w, "Camera01");
-    beginChunk(w, 0x4700);
-    for (int i = 0; i < 8; ++i) putF32(w, 1.0f);
-    endChunk(w);
-    endChunk(w);
     const std::string longName(80, 'q'); // kept as 63 characters
-    putTdsMesh(w, triangleMesh(longName));
-    TdsMesh second = triangleMesh("second");
-    second.vertices.push_back({6, 6, 6});
-    putTdsMesh(w, second);
-    endChunk(w);
-    endChunk(w);
-
-    Loaded l = loadBytes(w.bytes);
+    const Bytes file = editorFile([&](ChunkWriter& w) {
+        beginChunk(w, 0x4000); // a camera object: passed over
+        putString(w, "Camera01");
+        beginChunk(w, 0x4700);
+        for (int i = 0; i < 8; ++i) putF32(w, 1.0f);
+        endChunk(w);
+        endChunk(w);
+        putTdsMesh(w, triangleMesh(longName));
+        TdsMesh second = triangleMesh("second");
+        second.vertices.push_back({6, 6, 6});
+        putTdsMesh(w, second);
+    });
+    Loaded l = loadBytes(file);
     ASSERT_TRUE(l.ok);
     EXPECT_EQ(l.mesh.vertexCount, 3);
     std::vector<TdsWorkVertex> v;
     std::vector<TdsWorkFace> f;
-    ASSERT_TRUE(parse3dsMesh(w.bytes.data(), w.bytes.size(), "SECOND", v, f));
+    ASSERT_TRUE(parse3dsMesh(file.data(), file.size(), "SECOND", v, f));
     EXPECT_EQ(v.size(), 4u);
-    EXPECT_TRUE(parses(w.bytes, std::string(63, 'Q').c_str()));
-    EXPECT_FALSE(parses(w.bytes, longName.c_str()));
-    EXPECT_FALSE(parse3dsMesh(w.bytes.data(), w.bytes.size(), "third", v, f));
+    EXPECT_TRUE(parses(file, std::string(63, 'Q').c_str()));
+    EXPECT_FALSE(parses(file, longName.c_str()));
+    EXPECT_FALSE(parse3dsMesh(file.data(), file.size(), "third", v, f));
     EXPECT_TRUE(v.empty());
 
     // A first mesh without a face list fails, although a later object is complete.
-    ChunkWriter bad;
-    beginChunk(bad, 0x4D4D);
-    beginChunk(bad, 0x3D3D);
-    beginChunk(bad, 0x4000);
-    putString(bad, "noFaces");
-    beginChunk(bad, 0x4100);
-    vertices3()(bad);
-    endChunk(bad);
-    endChunk(bad);
-    putTdsMesh(bad, triangleMesh("complete"));
-    endChunk(bad);
-    endChunk(bad);
-    Loaded failed = loadBytes(bad.bytes);
+    Loaded failed = loadBytes(editorFile([](ChunkWriter& w) {
+        beginChunk(w, 0x4000);
+        putString(w, "noFaces");
+        beginChunk(w, 0x4100);
+        vertices3()(w);
+        endChunk(w);
+        endChunk(w);
+        putTdsMesh(w, triangleMesh("complete"));
+    }));
     EXPECT_FALSE(failed.ok);
     EXPECT_EQ(failed.reports, std::vector<std::string>{kParseFailure});
-    EXPECT_EQ(failed.mesh.vertexCount, 0);
     EXPECT_TRUE(failed.mesh.vertices.empty());
 }
 
 TEST(TdsMesh, BadFilesFailWithTheirMessagesAndNeverOverrun) {
-    const Bytes good = encodeTdsMesh(triangleMesh());
+    TdsMesh rich = triangleMesh();
+    rich.mapping = {{0.1f, 0.2f}, {0.3f, 0.4f}, {0.5f, 0.6f}};
+    rich.groups = {TdsFaceGroup{"mat", {0}}};
+    const Bytes good = encodeTdsMesh(rich);
     ASSERT_TRUE(parses(good));
     Bytes magic = good;
     magic[0] = 0x4C;
@@ -213,23 +208,17 @@ TEST(TdsMesh, BadFilesFailWithTheirMessagesAndNeverOverrun) {
         lie[6 + 6 + 6 + 2 + 6 + 2] = length; // the vertex list's length byte
         EXPECT_FALSE(parses(lie)) << int(length);
     }
-    ChunkWriter unterminated; // an object name without its NUL
-    beginChunk(unterminated, 0x4D4D);
-    beginChunk(unterminated, 0x3D3D);
-    beginChunk(unterminated, 0x4000);
-    for (int i = 0; i < 100; ++i) putU8(unterminated, 'a');
-    for (int i = 0; i < 3; ++i) endChunk(unterminated);
-    EXPECT_FALSE(parses(unterminated.bytes));
+    EXPECT_FALSE(parses(editorFile([](ChunkWriter& w) { // an object name without its NUL
+        beginChunk(w, 0x4000);
+        for (int i = 0; i < 100; ++i) putU8(w, 'a');
+        endChunk(w);
+    })));
 
     // Random byte damage: a parse may succeed or fail, but never reads outside the image
     // (the sanitizer build checks) nor yields a face naming a missing vertex.
-    TdsMesh rich = triangleMesh();
-    rich.mapping = {{0.1f, 0.2f}, {0.3f, 0.4f}, {0.5f, 0.6f}};
-    rich.groups = {TdsFaceGroup{"mat", {0}}};
-    const Bytes base = encodeTdsMesh(rich);
     uint32_t state = 12345;
     for (int round = 0; round < 3000; ++round) {
-        Bytes damaged = base;
+        Bytes damaged = good;
         for (int k = 0; k < 3; ++k) {
             state = state * 1664525u + 1013904223u;
             damaged[(state >> 8) % damaged.size()] = static_cast<uint8_t>(state >> 24);
