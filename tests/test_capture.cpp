@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 #include "host/capture_ffmpeg.h"
 #include "image/bitmap.h"
@@ -19,18 +20,11 @@ namespace fs = std::filesystem;
 using test::probe;
 using test::shell;
 
-std::string run(const std::string& command) {
-    return test::shell(command).out;
-}
-
 struct Capture : ::testing::Test {
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("tw-capture-" + std::to_string(getpid()));
-        fs::create_directories(dir);
-    }
+    void SetUp() override { fs::create_directories(dir); }
     void TearDown() override { fs::remove_all(dir); }
     std::string file(const char* name) const { return (dir / name).string(); }
-    fs::path dir;
+    const fs::path dir = fs::temp_directory_path() / ("tw-capture-" + std::to_string(getpid()));
 };
 
 // Frame n: a different colour in each quadrant, a moving 1-pixel column, alpha left at 0.
@@ -55,31 +49,29 @@ TEST_F(Capture, H264VideoHasTheSizeFrameCountDurationAndColourTags) {
     for (int n = 0; n < 12; ++n) ASSERT_TRUE(sink.present(testFrame(n))) << sink.failure;
     ASSERT_TRUE(finishCapture(sink, "")) << sink.failure;
 
-    EXPECT_EQ(probe(o.path, "v:0", "stream=codec_name"), "h264");
-    EXPECT_EQ(probe(o.path, "v:0", "stream=width"), "1280");
-    EXPECT_EQ(probe(o.path, "v:0", "stream=height"), "960");
-    EXPECT_EQ(probe(o.path, "v:0", "stream=pix_fmt"), "yuv420p");
-    EXPECT_EQ(probe(o.path, "v:0", "stream=nb_read_frames"), "12");
+    const std::pair<const char*, const char*> want[] = {
+        {"codec_name", "h264"},       {"width", "1280"},          {"height", "960"},
+        {"pix_fmt", "yuv420p"},       {"nb_read_frames", "12"},   {"color_space", "bt709"},
+        {"color_primaries", "bt709"}, {"color_transfer", "bt709"}};
+    for (auto [entry, value] : want)
+        EXPECT_EQ(probe(o.path, "v:0", std::string("stream=") + entry), value) << entry;
     EXPECT_NEAR(std::atof(probe(o.path, "v:0", "stream=duration").c_str()), 2.0, 1e-3);
-    EXPECT_EQ(probe(o.path, "v:0", "stream=color_space"), "bt709");
-    EXPECT_EQ(probe(o.path, "v:0", "stream=color_primaries"), "bt709");
-    EXPECT_EQ(probe(o.path, "v:0", "stream=color_transfer"), "bt709");
     EXPECT_EQ(probe(o.path, "a", "stream=codec_name"), ""); // opened without audio
 
     // Decoded the way a player does (bt709 back to RGB), a flat quadrant keeps its colour:
     // a wrong matrix or range shifts these by far more than the tolerance.
-    std::string rgb = run("ffmpeg -v error -i '" + o.path +
-                          "' -frames:v 1 -vf scale=in_color_matrix=bt709:in_range=tv "
-                          "-f rawvideo -pix_fmt rgb24 -");
+    std::string rgb = shell("ffmpeg -v error -i '" + o.path +
+                            "' -frames:v 1 -vf scale=in_color_matrix=bt709:in_range=tv "
+                            "-f rawvideo -pix_fmt rgb24 -")
+                          .out;
     ASSERT_EQ(rgb.size(), 1280u * 960 * 3);
-    auto at = [&](int x, int y, int ch) {
-        return static_cast<uint8_t>(rgb[(y * 1280 + x) * 3 + ch]);
-    };
-    EXPECT_NEAR(at(300, 200, 0), 200, 4); // top-left: r 200, g 180, b 0
-    EXPECT_NEAR(at(300, 200, 1), 180, 4);
-    EXPECT_NEAR(at(300, 200, 2), 0, 4);
-    EXPECT_NEAR(at(1000, 800, 0), 30, 4); // bottom-right: r 30, g 20, b 0
-    EXPECT_NEAR(at(1000, 800, 1), 20, 4);
+    // Top-left r 200, g 180, b 0; bottom-right r 30, g 20, b 0.
+    const int topLeft = (200 * 1280 + 300) * 3, bottomRight = (800 * 1280 + 1000) * 3;
+    const int expected[] = {200, 180, 0, 30, 20, 0};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_NEAR(static_cast<uint8_t>(rgb[(i < 3 ? topLeft : bottomRight) + i % 3]), expected[i],
+                    4)
+            << i;
 }
 
 TEST_F(Capture, WithoutSoundStillAPlayableVideoAndBadFramesAreRefused) {

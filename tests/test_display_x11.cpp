@@ -12,9 +12,12 @@
 #include <string>
 #include <unistd.h>
 
+#include "tests/support/shell.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using tw::test::haveTool;
 
 std::string slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -23,15 +26,9 @@ std::string slurp(const fs::path& p) {
     return s.str();
 }
 
-bool onPath(const char* tool) {
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 // Distinct colours and pixels brighter than near-black in a region of packed RGB24 data.
 struct PictureStats {
-    size_t colours = 0;
-    size_t lit = 0;
-    size_t pixels = 0;
+    size_t colours = 0, lit = 0, pixels = 0;
 };
 
 PictureStats stats(const std::string& rgb, int width, int y0, int y1) {
@@ -57,7 +54,7 @@ bool isPicture(const PictureStats& p) {
 struct RealDisplay : ::testing::Test {
     void SetUp() override {
         for (const char* tool : {"xvfb-run", "xwininfo", "xprop", "xwd", "ffmpeg"}) {
-            if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed (scripts/bootstrap)";
+            if (!haveTool(tool)) GTEST_SKIP() << tool << " is not installed (scripts/bootstrap)";
         }
     }
 
@@ -77,7 +74,7 @@ struct RealDisplay : ::testing::Test {
         // Still playing when the screenshot was taken (not crashed, not ended early).
         EXPECT_EQ(slurp(out / "state.txt"), "running\n");
         // Escape (pressed through XTEST when xdotool is there) ends the run with status 0.
-        if (onPath("xdotool")) {
+        if (haveTool("xdotool")) {
             EXPECT_EQ(slurp(out / "quit.txt"), "escape\n");
         }
         EXPECT_EQ(slurp(out / "exit.txt"), "0\n") << slurp(out / "tarnwick.log");
@@ -101,6 +98,16 @@ struct RealDisplay : ::testing::Test {
         return picture;
     }
 
+    // The screenshot region `s` shows a picture exactly when the renderer draws one.
+    void expectShows(const PictureStats& s) {
+        if (rendererDrawsAPicture()) {
+            EXPECT_TRUE(isPicture(s))
+                << s.colours << " colours, " << s.lit << " lit; see " << (out / "window.png");
+        } else {
+            EXPECT_LE(s.colours, 2u) << "see " << (out / "window.png");
+        }
+    }
+
     fs::path out;
 };
 
@@ -113,17 +120,11 @@ TEST_F(RealDisplay, WindowIsTitledSizedCentredAndShowsThePicture) {
 
     std::string shot = slurp(out / "window.rgb");
     ASSERT_EQ(shot.size(), 960u * 720 * 3);
-    PictureStats s = stats(shot, 960, 0, 720);
-    if (rendererDrawsAPicture()) {
-        EXPECT_TRUE(isPicture(s)) << s.colours << " colours, " << s.lit << " lit; see "
-                                  << (out / "window.png");
-    } else {
-        EXPECT_LE(s.colours, 2u) << "see " << (out / "window.png");
-    }
+    expectShows(stats(shot, 960, 0, 720));
 }
 
 TEST_F(RealDisplay, FullScreenCoversTheScreenWithTheWholeFactorPictureBetweenBars) {
-    if (!onPath("openbox")) GTEST_SKIP() << "openbox is not installed (scripts/bootstrap)";
+    if (!haveTool("openbox")) GTEST_SKIP() << "openbox is not installed (scripts/bootstrap)";
     check("fullscreen");
     if (HasFatalFailure()) return;
     std::string info = slurp(out / "xwininfo.txt");
@@ -134,13 +135,7 @@ TEST_F(RealDisplay, FullScreenCoversTheScreenWithTheWholeFactorPictureBetweenBar
     ASSERT_EQ(shot.size(), 1280u * 1024 * 3);
     EXPECT_EQ(stats(shot, 1280, 0, 32).lit, 0u) << "see " << (out / "window.png");
     EXPECT_EQ(stats(shot, 1280, 992, 1024).lit, 0u) << "see " << (out / "window.png");
-    PictureStats s = stats(shot, 1280, 32, 992);
-    if (rendererDrawsAPicture()) {
-        EXPECT_TRUE(isPicture(s)) << s.colours << " colours, " << s.lit << " lit; see "
-                                  << (out / "window.png");
-    } else {
-        EXPECT_LE(s.colours, 2u) << "see " << (out / "window.png");
-    }
+    expectShows(stats(shot, 1280, 32, 992));
 }
 
 } // namespace
