@@ -62,21 +62,20 @@ class SceneDraw : public ::testing::Test {
 };
 
 TEST_F(SceneDraw, WindingRuleFollowsTheFileKind) {
-    Scene tdsFront = wireScene(1, false), sivFront = wireScene(0, false);
-    Scene tdsBack = wireScene(1, true), sivBack = wireScene(0, true);
-    int a = draw(tdsFront, 0, 0), b = draw(sivFront, 0, 0);
-    int c = draw(tdsBack, 0, 0), d = draw(sivBack, 0, 0);
-    // Each winding is drawn by exactly one of the two kinds, and the kinds disagree.
-    EXPECT_TRUE((a > 0) != (b > 0)) << a << " " << b;
-    EXPECT_TRUE((c > 0) != (d > 0)) << c << " " << d;
-    EXPECT_EQ(a > 0, d > 0);
-    // A two-sided material is drawn whatever the winding and the kind.
-    for (Scene* s : {&tdsFront, &sivFront, &tdsBack, &sivBack}) {
-        Material tex;
-        setFlags(tex, MAT_WIRE | MAT_TWO_SIDED);
-        s->materials[0] = tex;
-        EXPECT_GT(draw(*s, 0, 0), 0);
+    bool lit[2][2]; // [is3ds][reversed]
+    for (uint8_t kind : {0, 1}) {
+        for (bool reversed : {false, true}) {
+            Scene s = wireScene(kind, reversed);
+            lit[kind][reversed] = draw(s, 0, 0) > 0;
+            // A two-sided material is drawn whatever the winding and the kind.
+            setFlags(s.materials[0], MAT_WIRE | MAT_TWO_SIDED);
+            EXPECT_GT(draw(s, 0, 0), 0) << int(kind) << reversed;
+        }
     }
+    // Each winding is drawn by exactly one of the two kinds, and the kinds disagree.
+    EXPECT_NE(lit[1][0], lit[0][0]);
+    EXPECT_NE(lit[1][1], lit[0][1]);
+    EXPECT_EQ(lit[1][0], lit[0][1]);
 }
 
 TEST_F(SceneDraw, CameraIndexFallsBackToCameraZero) {
