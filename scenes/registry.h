@@ -49,8 +49,9 @@ struct AllScenes {
     EndScene end;
 };
 
-// Runs the eleven set-ups once each, in the design's order (warp, twist, eye, room, tunnel,
-// greetings, grey, spike, boombox, end, metaballs).
+// Runs the eleven set-ups once each, in a fixed order (warp, twist, eye, room, tunnel,
+// greetings, grey, spike, boombox, end, metaballs): the order the random generator is drawn
+// in at set-up, so every run starts the same.
 void setupAllScenes(AllScenes& scenes);
 void runScene(AllScenes& scenes, int id, Bitmap& framebuffer, float t);
 
