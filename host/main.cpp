@@ -140,6 +140,11 @@ int runStills(const tw::Options& o) {
 // The soundtrack alone: the offline player renders [from, to) in lockstep, exactly as a
 // capture's sound track, without drawing a frame.
 int runSoundtrack(const tw::Options& o) {
+    std::string error;
+    if (!tw::checkWritableFolder(tw::folderOf(o.soundtrackFile), error)) {
+        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
+        return 1;
+    }
     tw::OfflineMusic music;
     if (!music.load(tw::dataPath("data/vekt51.xm"), true)) return 1; // load said why
     music.play();
@@ -184,7 +189,7 @@ int run(int argc, char** argv) {
     // Offline runs write files: an interrupt removes what is unfinished. (Live play leaves
     // SIGINT to SDL, which turns it into a quit.)
     if (o.mode == tw::RunMode::Frames || o.mode == tw::RunMode::Stills ||
-        o.mode == tw::RunMode::Capture)
+        o.mode == tw::RunMode::Capture || o.mode == tw::RunMode::Soundtrack)
         tw::installInterruptCleanup();
     if (o.mode == tw::RunMode::Frames) return runFrames(o);
     if (o.mode == tw::RunMode::Stills) return runStills(o);
