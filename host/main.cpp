@@ -95,7 +95,7 @@ int runLive(const tw::Options& o) {
     tw::demoStartup(demo, music, clock, tw::dataPath("data/vekt51.xm"), o.noSound);
     while (tw::demoFrame(demo, display, clock, music) == tw::FrameResult::Continue) {
     }
-    music.free();
+    music.unload();
     tw::closeDisplay(display);
     return 0;
 }
