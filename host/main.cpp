@@ -127,7 +127,7 @@ int runSoundtrack(const tw::Options& o) {
     if (!music.load(tw::dataPath("data/vekt51.xm"), true)) return 1; // load said why
     music.play();
     bool ok = music.writeWav(o.soundtrackFile, o.from, o.to);
-    music.free();
+    music.unload();
     if (!ok) return 1;
     std::fprintf(stderr, "tarnwick: wrote %s\n", o.soundtrackFile.c_str());
     return 0;
