@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <string>
 
@@ -133,9 +134,7 @@ int runSoundtrack(const tw::Options& o) {
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     tw::Options o;
     std::string error;
     if (!tw::parseOptions(argc, argv, o, error)) {
@@ -172,4 +171,17 @@ int main(int argc, char** argv) {
     if (o.mode == tw::RunMode::Capture) return tw::runCapture(o);
     if (o.mode == tw::RunMode::Soundtrack) return runSoundtrack(o);
     return runLive(o);
+}
+
+} // namespace
+
+// An error nothing below catches (a key curve without keys, say) ends the run here: the
+// display and the music close as the stack unwinds, and one line says why.
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tarnwick: %s\n", e.what());
+        return 1;
+    }
 }
