@@ -291,7 +291,7 @@ void XmpMusic::advanceTo(double seconds) {
 }
 
 bool XmpMusic::load(const std::string& path, bool noSound) {
-    free();
+    unload();
     if (!ticker.load(path, kMusicRate)) {
         std::fprintf(stderr, "%s\n", ticker.error.c_str());
         return false;
@@ -363,7 +363,7 @@ void XmpMusic::play() {
     });
 }
 
-void XmpMusic::free() {
+void XmpMusic::unload() {
     if (silentThread.joinable()) {
         stopSilent.store(true);
         silentThread.join();
@@ -389,7 +389,7 @@ void XmpMusic::free() {
 // OfflineMusic: lockstep rendering
 
 bool OfflineMusic::load(const std::string& path, bool) {
-    free();
+    unload();
     if (!ticker.load(path, kMusicRate)) {
         std::fprintf(stderr, "%s\n", ticker.error.c_str());
         return false;
@@ -443,7 +443,7 @@ bool OfflineMusic::writeWav(const std::string& path, double fromSeconds, double 
     return true;
 }
 
-void OfflineMusic::free() {
+void OfflineMusic::unload() {
     ticker.release();
     loaded = false;
     playing = false;

@@ -96,14 +96,14 @@ struct SyncQueue {
 // device, or with noSound, a thread of ours renders each tick at its start time with no
 // output, and the syncs are due at that time.
 struct XmpMusic final : MusicOutput {
-    ~XmpMusic() override { free(); }
+    ~XmpMusic() override { unload(); }
     bool load(const std::string& path, bool noSound) override;
     void installSync(void (*callback)(uint32_t value)) override;
     void play() override;
     // Releases the syncs heard by the time this frame is shown: those due within one and a
     // half frames (the step since the previous call) from now.
     void advanceTo(double seconds) override;
-    void free() override;
+    void unload() override;
 
     // Queues the syncs of the tick just rendered, due `dueNs`.
     void queueFired(int64_t dueNs);
@@ -139,7 +139,7 @@ struct OfflineMusic final : MusicOutput {
     void installSync(void (*callback)(uint32_t value)) override;
     void play() override;
     void advanceTo(double seconds) override;
-    void free() override;
+    void unload() override;
 
     // Writes the rendered audio of [fromSeconds, toSeconds) as a 48000 Hz stereo WAV,
     // rendering further first if needed; silence where no module is loaded. False (with a
