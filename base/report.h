@@ -1,5 +1,6 @@
-// Where readers report load problems: the "message box" (caption + text) and the plain
-// standard-output diagnostics. Nothing here stops the program; the caller carries on.
+// Where readers report load problems: one line per problem on standard error, naming the file;
+// routine traces only when asked for (--verbose). Nothing here stops the program: the caller
+// carries on with what it has.
 #pragma once
 
 #include <string>
@@ -7,15 +8,20 @@
 
 namespace tw {
 
-// A message that the original design showed in a blocking message box. We print it as one
-// line "caption: text" on standard error and go on; the presentation keeps running.
+// A load problem with a caption ("ERROR!", "hore"): printed as one line "caption: text" on
+// standard error.
 void reportBox(const char* caption, const std::string& text);
 
-// A diagnostic the original wrote to standard output (printf-style). Printed as given.
+// A diagnostic line (printf-style text, with its own line end) on standard error.
 void reportOut(const std::string& text);
 
+// A routine trace (such as the SIV reader's sizes): printed on standard error only when
+// setVerbose(true) was called.
+void reportTrace(const std::string& text);
+void setVerbose(bool verbose);
+
 // Tests capture reports instead of printing them. While a capture is active every report is
-// appended to it (boxes as "caption|text", outputs as text) and nothing is printed.
+// appended to it (boxes as "caption|text", lines and traces as text) and nothing is printed.
 struct ReportCapture {
     ReportCapture();
     ~ReportCapture();

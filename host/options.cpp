@@ -53,6 +53,9 @@ std::string helpText() {
            "  --no-sound      play without sound output; the music still runs in real time\n"
            "                  and its sync commands still drive the picture\n"
            "  --list-syncs    print the music's sync commands (time, value, position) and exit\n"
+           "  --verbose       also print the readers' routine traces (sizes of each SIV\n"
+           "                  file) on standard error; problems with data files are always\n"
+           "                  printed there, each naming its file\n"
            "  --help          show this text\n"
            "  --version       show the version\n";
 }
@@ -103,6 +106,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             if (!v) return false;
             o.stillsFile = v;
             if (o.mode == RunMode::Play) o.mode = RunMode::Stills;
+        } else if (!std::strcmp(a, "--verbose")) {
+            o.verbose = true;
         } else if (!std::strcmp(a, "--no-sound")) {
             o.noSound = true;
         } else if (!std::strcmp(a, "--fps")) {

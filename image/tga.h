@@ -8,9 +8,9 @@
 namespace tw {
 
 // Fills `bitmap` from the file at `path`. A missing file reports "Cant open %s" under the
-// caption "ERROR!"; a bad header or a truncated file reports "\n ERROR! Fuckedup tgafile! \n"
-// on standard output. On any failure the bitmap is left entirely unchanged.
-// Returns true on success (the original returned nothing; callers may ignore it).
+// caption "ERROR!"; a bad header or a truncated file reports one line "PATH: not a usable TGA
+// picture: REASON" on standard error. On any failure the bitmap is left entirely unchanged.
+// Returns true on success (callers may ignore it).
 bool readTga(Bitmap& bitmap, const std::string& path);
 
 } // namespace tw
