@@ -48,7 +48,7 @@ bool readPicture(Bitmap& picture, const std::string& path, int32_t width, int32_
     const bool fits = atLeast ? picture.width >= width && picture.height >= height
                               : picture.width == width && picture.height == height;
     if (fits) return true;
-    reportOut(format("%s: a %dx%d picture, where this scene needs %s%dx%d; not drawn\n",
+    reportOut(format("%s: a %dx%d picture, where this scene needs %s%dx%d; not used\n",
                      path.c_str(), picture.width, picture.height, atLeast ? "at least " : "", width,
                      height));
     return false;
