@@ -17,7 +17,8 @@ if [ -z "${TW_CHAOS:-}" ]; then
     exit 77
 fi
 exe=$1 data=$2 work=$3 damage=$4
-FRAMES=177 # --fps 1 from 0 to 177 s
+# One frame a second of the whole run: as many frames as the last scene's end in seconds.
+FRAMES=$("$exe" --list-scenes | awk 'END { printf "%d", $3 }')
 
 # One run on ROOT (which holds data/); prints "case | damage | status | frames | named".
 run_case() {
