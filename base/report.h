@@ -8,11 +8,11 @@
 
 namespace tw {
 
-// A load problem with a caption ("ERROR!", "hore"): printed as one line "caption: text" on
-// standard error.
+// A load problem worth the user's attention: one line "caption: text" on standard error.
+// It never blocks or stops anything; the presentation keeps running with what it has.
 void reportBox(const char* caption, const std::string& text);
 
-// A diagnostic line (printf-style text, with its own line end) on standard error.
+// A diagnostic line (already formatted, newline included) on standard error.
 void reportOut(const std::string& text);
 
 // A routine trace (such as the SIV reader's sizes): printed on standard error only when
