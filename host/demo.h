@@ -28,12 +28,18 @@ struct Demo {
 // What one frame did.
 enum class FrameResult { Continue, Quit, Ended, SinkFailed };
 
-// Everything the design does before the loop, given that the display (or frame sink) is
-// open: depth buffer, the eleven scene set-ups, music load and sync, timeline, clock, play.
+// Everything that happens before the loop, given that the display (or frame sink) is open:
+// depth buffer, the eleven scene set-ups, music load and sync, timeline, clock, play.
 // The random generator and the sync flags are reset so every run starts the same.
 // `noSound` runs the music (and its syncs) in real time without output.
 void demoStartup(Demo& demo, MusicOutput& music, FrameClock& clock, const std::string& musicPath,
                  bool noSound = false);
+
+// demoStartup in two halves, for runs that fast-forward first: demoSetup does everything up
+// to the clock and the music (a fresh pass: new scene state, music loaded at its start);
+// demoStart starts the clock and the music.
+void demoSetup(Demo& demo, MusicOutput& music, const std::string& musicPath, bool noSound);
+void demoStart(MusicOutput& music, FrameClock& clock);
 
 // The framebuffer is created and cleared first (before the display opens).
 void demoCreateFramebuffer(Demo& demo);

@@ -295,17 +295,27 @@ void XmpMusic::play() {
     // that nothing drifts. (SDL's dummy driver sleeps whole milliseconds per buffer and runs
     // several percent fast, which would put the syncs seconds ahead of the picture.)
     stopSilent.store(false);
-    silentThread = std::thread([this] {
+    silentThread = std::thread([this, first = ticker.renderedFrames] {
         auto start = std::chrono::steady_clock::now();
         while (!stopSilent.load(std::memory_order_relaxed)) {
-            auto due =
-                start + std::chrono::nanoseconds(ticker.renderedFrames * 1000000000 / kMusicRate);
+            auto due = start + std::chrono::nanoseconds((ticker.renderedFrames - first) *
+                                                        1000000000 / kMusicRate);
             std::this_thread::sleep_until(due);
             if (stopSilent.load(std::memory_order_relaxed)) break;
             ticker.renderTick();
             if (ticker.frames <= 0) break;
         }
     });
+}
+
+void XmpMusic::advanceTo(double seconds) {
+    // Only before play: afterwards the audio (or silent) thread owns the ticker.
+    if (!loaded || playing) return;
+    double limit = seconds * kMusicRate + 1e-6; // the same rule as OfflineMusic::advanceTo
+    while (static_cast<double>(ticker.renderedFrames) <= limit) {
+        ticker.renderTick();
+        if (ticker.frames <= 0) break;
+    }
 }
 
 void XmpMusic::free() {
@@ -338,6 +348,12 @@ bool OfflineMusic::load(const std::string& path, bool) {
         return false;
     }
     loaded = true;
+    samples.clear();
+    xmp_frame_info fi;
+    xmp_get_frame_info(static_cast<xmp_context>(ticker.ctx), &fi);
+    // Room for the whole first pass and a little more, so lockstep rendering does not
+    // reallocate frame by frame.
+    samples.reserve(static_cast<size_t>(std::max(fi.total_time, 0) + 2000) * kMusicRate / 1000 * 2);
     return true;
 }
 
@@ -346,18 +362,11 @@ void OfflineMusic::installSync(void (*callback)(uint32_t)) {
 }
 
 void OfflineMusic::play() {
-    if (!loaded) return;
-    playing = true;
-    samples.clear();
-    xmp_frame_info fi;
-    xmp_get_frame_info(static_cast<xmp_context>(ticker.ctx), &fi);
-    // Room for the whole first pass and a little more, so lockstep rendering does not
-    // reallocate frame by frame.
-    samples.reserve(static_cast<size_t>(std::max(fi.total_time, 0) + 2000) * kMusicRate / 1000 * 2);
+    if (loaded) playing = true;
 }
 
 void OfflineMusic::advanceTo(double seconds) {
-    if (!playing) return;
+    if (!loaded) return;
     // A tick is rendered when its start lies at or before `seconds`; the small slack keeps
     // a time like 18.5 computed as 18.4999999999 from missing the tick that starts there.
     double limit = seconds * kMusicRate + 1e-6;

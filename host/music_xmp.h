@@ -71,12 +71,14 @@ struct XmpTicker {
 // Live playback: libxmp renders on SDL's audio thread (48000 Hz stereo, small buffer);
 // syncs fire there when their row is handed to the device. Without a device, or with
 // noSound, a thread of ours renders each tick at its start time with no output, so the
-// syncs still arrive in real time.
+// syncs still arrive in real time. Before play, advanceTo renders silently on the calling
+// thread (a fast-forward); play then continues from the tick after.
 struct XmpMusic final : MusicOutput {
     ~XmpMusic() override { free(); }
     bool load(const std::string& path, bool noSound) override;
     void installSync(void (*callback)(uint32_t value)) override;
     void play() override;
+    void advanceTo(double seconds) override;
     void free() override;
 
     XmpTicker ticker;
@@ -94,8 +96,8 @@ struct XmpMusic final : MusicOutput {
 };
 
 // Offline playback in lockstep with a fixed-step clock: nothing renders until advanceTo,
-// which renders every tick whose start lies at or before the given time; syncs fire on the
-// calling thread. Every rendered frame is kept for writeWav.
+// which renders every tick whose start lies at or before the given time (before or after
+// play); syncs fire on the calling thread. Every rendered frame is kept for writeWav.
 struct OfflineMusic final : MusicOutput {
     bool load(const std::string& path, bool noSound) override;
     void installSync(void (*callback)(uint32_t value)) override;

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/scene_lookup.h"
+
 namespace tw {
 
 namespace {
@@ -34,8 +36,9 @@ std::string helpText() {
            "Plays the presentation: eleven scenes over 177 seconds with their soundtrack.\n"
            "\n"
            "options:\n"
-           "  --data DIR      folder that holds data/ (default: the working directory, then\n"
-           "                  the folder of the executable)\n"
+           "  --data DIR      folder that holds data/ (default: TARNWICK_DATA, then the\n"
+           "                  working directory, the program's folder, its ../share/tarnwick\n"
+           "                  and each XDG_DATA_DIRS entry's tarnwick/)\n"
            "  --frames DIR    render offline, deterministically, and write every frame as\n"
            "                  DIR/frame_NNNNN.png (N counts from the first frame of the run)\n"
            "  --stills FILE   render the whole run offline and write one still per scene,\n"
@@ -43,9 +46,15 @@ std::string helpText() {
            "  --capture FILE  render offline, deterministically, into a video with its\n"
            "                  soundtrack: FILE.mp4 (H.264) or FILE.mkv (lossless); needs ffmpeg\n"
            "  --fps N         offline frame rate (default 30 for --frames, 60 for --capture)\n"
-           "  --from S        offline: first second to write; earlier frames are still drawn,\n"
-           "                  since scenes carry state from frame to frame (default 0)\n"
+           "  --from S        start at second S (default 0); everything before S is still\n"
+           "                  drawn, as fast as possible, since scenes carry state from frame\n"
+           "                  to frame; live, the music starts at S\n"
            "  --to S          offline: last second to write (default 177)\n"
+           "  --scene N|NAME  start at the first frame of scene N (1 to 11) or NAME; offline\n"
+           "                  runs also stop at its end unless --to is given\n"
+           "  --list-scenes   print each scene's number, name, start and end, and exit\n"
+           "  --loop          live play: start again from the beginning after the end card,\n"
+           "                  until Escape or the window is closed (not for offline runs)\n"
            "  --window        play in a window titled \"tarnwick\" instead of full screen\n"
            "  --scale N       --window: window size 320x240 times N (default 3);\n"
            "                  --capture: video size times N, even (default 4: 1280x960)\n"
@@ -73,6 +82,15 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             o.mode = RunMode::Version;
         } else if (!std::strcmp(a, "--list-syncs")) {
             o.mode = RunMode::ListSyncs;
+        } else if (!std::strcmp(a, "--list-scenes")) {
+            o.mode = RunMode::ListScenes;
+        } else if (!std::strcmp(a, "--loop")) {
+            o.loop = true;
+        } else if (!std::strcmp(a, "--scene")) {
+            const char* v = value(a);
+            if (!v) return false;
+            o.scene = v;
+            o.sceneGiven = true;
         } else if (!std::strcmp(a, "--data")) {
             const char* v = value(a);
             if (!v) return false;
@@ -133,20 +151,40 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             return false;
         }
     }
+    bool offline =
+        o.mode == RunMode::Frames || o.mode == RunMode::Stills || o.mode == RunMode::Capture;
+    if (o.sceneGiven) {
+        if (o.fromGiven) {
+            error = "choose one of --from and --scene";
+            return false;
+        }
+        int id = 0;
+        double start = 0, end = 0;
+        if (!lookupScene(o.scene, id, start, end, error)) return false;
+        o.from = start;
+        o.fromGiven = true;
+        if (offline && !o.toGiven) o.to = end;
+    }
     if (o.from > o.to) {
         error = "--from must not be later than --to";
         return false;
     }
-    if ((o.fromGiven || o.toGiven) && o.mode == RunMode::Play) {
-        error = "--from and --to apply to offline runs (--frames, --capture)";
+    if (o.toGiven && o.mode == RunMode::Play) {
+        error = "--to applies to offline runs (--frames, --stills, --capture)";
+        return false;
+    }
+    if (o.mode == RunMode::Play && o.from >= 177) {
+        error = "--from must lie inside the run (0 to below 177 seconds) when playing live";
+        return false;
+    }
+    if (o.loop && o.mode != RunMode::Play) {
+        error = "--loop applies to live play, not to offline runs or listings";
         return false;
     }
     if (!o.framesDir.empty() + !o.stillsFile.empty() + !o.capturePath.empty() > 1) {
         error = "choose one of --frames, --stills and --capture";
         return false;
     }
-    bool offline =
-        o.mode == RunMode::Frames || o.mode == RunMode::Stills || o.mode == RunMode::Capture;
     if (offline && (o.windowed || !o.vsync)) {
         error = "--window and --no-vsync apply to live play, not to offline runs";
         return false;

@@ -39,8 +39,10 @@ struct MusicOutput {
     virtual bool load(const std::string& path, bool noSound) = 0;
     virtual void installSync(void (*callback)(uint32_t value)) = 0;
     virtual void play() = 0;
-    // Offline only: render every tick whose start lies at or before `seconds` (syncs fire
-    // on the calling thread). Live players ignore it.
+    // Renders every tick whose start lies at or before `seconds`; syncs fire on the calling
+    // thread. Offline players render this way throughout. A live player does it only
+    // before play (a fast-forward: silent, syncs delivered in lockstep with the frames) and
+    // then plays on from there; once playing, its device clocks it and this does nothing.
     virtual void advanceTo(double seconds) { (void)seconds; }
     virtual void free() = 0;
 };
