@@ -733,4 +733,8 @@ std::vector<Picture> makePictures(const TextSetter& ts) {
     return out;
 }
 
+Canvas eyePictureCanvas() {
+    return eyePicture();
+}
+
 } // namespace tw
