@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "host/scene_lookup.h"
+#include "scenes/timeline.h"
 
 namespace tw {
 
@@ -28,12 +29,26 @@ bool parseInt(const char* text, int& out, int lo, int hi) {
     return true;
 }
 
+// The run's length in whole seconds, as the help and the errors print it.
+std::string lengthText() {
+    return std::to_string(static_cast<int>(demoLengthSeconds()));
+}
+
+std::string sceneCountText() {
+    static const char* const words[] = {
+        "no",   "one", "two",    "three",  "four",     "five",     "six",     "seven",  "eight",
+        "nine", "ten", "eleven", "twelve", "thirteen", "fourteen", "fifteen", "sixteen"};
+    return SCENE_COUNT < 17 ? words[SCENE_COUNT] : std::to_string(SCENE_COUNT);
+}
+
 } // namespace
 
 std::string helpText() {
     return "usage: tarnwick [options]\n"
            "\n"
-           "Plays the presentation: eleven scenes over 177 seconds with their soundtrack.\n"
+           "Plays the presentation: " +
+           sceneCountText() + " scenes over " + lengthText() +
+           " seconds with their soundtrack.\n"
            "\n"
            "options:\n"
            "  --data DIR      folder that holds data/ (default: TARNWICK_DATA, then the\n"
@@ -49,10 +64,14 @@ std::string helpText() {
            "  --from S        start at second S (default 0); everything before S is still\n"
            "                  drawn, as fast as possible, since scenes carry state from frame\n"
            "                  to frame; live, the music starts at S\n"
-           "  --to S          offline: last second to write (default 177)\n"
-           "  --scene N|NAME  start at the first frame of scene N (1 to 11) or NAME; offline\n"
+           "  --to S          offline: last second to write (default " +
+           lengthText() +
+           ")\n"
+           "  --scene N|NAME  start at the first frame of scene N (1 to " +
+           std::to_string(SCENE_COUNT) +
+           ") or NAME; offline\n"
            "                  runs also stop at its end unless --to is given\n"
-           "  --list-scenes   print each scene's number, name, start and end, and exit\n"
+           "  --list-scenes   print each scene's number, name, start, end and still time (s)\n"
            "  --loop          live play: start again from the beginning after the end card,\n"
            "                  until Escape or the window is closed (not for offline runs)\n"
            "  --window        play in a window titled \"tarnwick\" instead of full screen\n"
@@ -62,6 +81,7 @@ std::string helpText() {
            "  --no-sound      play without sound output; the music still runs in real time\n"
            "                  and its sync commands still drive the picture\n"
            "  --list-syncs    print the music's sync commands (time, value, position) and exit\n"
+           "  --list-scenes   print each scene's name, start, end and still time (s) and exit\n"
            "  --help          show this text\n"
            "  --version       show the version\n";
 }
@@ -135,8 +155,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             const char* v = value(a);
             if (!v) return false;
             double s;
-            if (!parseNumber(v, s) || s < 0 || s > 177) {
-                error = std::string(a) + " takes seconds from 0 to 177";
+            if (!parseNumber(v, s) || s < 0 || s > demoLengthSeconds()) {
+                error = std::string(a) + " takes seconds from 0 to " + lengthText();
                 return false;
             }
             if (a[2] == 'f') {
@@ -173,8 +193,9 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
         error = "--to applies to offline runs (--frames, --stills, --capture)";
         return false;
     }
-    if (o.mode == RunMode::Play && o.from >= 177) {
-        error = "--from must lie inside the run (0 to below 177 seconds) when playing live";
+    if (o.mode == RunMode::Play && o.from >= demoLengthSeconds()) {
+        error = "--from must lie inside the run (0 to below " + lengthText() +
+                " seconds) when playing live";
         return false;
     }
     if (o.loop && o.mode != RunMode::Play) {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/timeline.h"
-#include "scenes/registry.h"
+#include "host/stills.h"
+#include "scenes/timeline.h"
 
 namespace tw {
 
@@ -48,13 +48,13 @@ bool lookupScene(const std::string& text, int& id, double& startSeconds, double&
 }
 
 std::string sceneListing() {
-    std::string out = "#  name        start     end\n";
+    std::string out;
     for (int s = 0; s < SCENE_COUNT; ++s) {
         float start = 0, stop = 0;
         if (!sceneInterval(s, start, stop)) continue;
-        char line[80];
-        std::snprintf(line, sizeof line, "%2d  %-10s %6.2f  %6.2f\n", s + 1, sceneName(s),
-                      static_cast<double>(start), static_cast<double>(stop));
+        char line[96];
+        std::snprintf(line, sizeof line, "%d %s %.2f %.2f %.2f\n", s + 1, sceneName(s),
+                      static_cast<double>(start), static_cast<double>(stop), sceneStillTime(s));
         out += line;
     }
     return out;

@@ -135,7 +135,7 @@ TEST(StartOptions, ScenesByNumberOrNameSetTheRangeAndBadStartsAreRefused) {
         }
     }
     std::string listing = sceneListing();
-    EXPECT_NE(listing.find(" 5  twist       57.00   70.00\n"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("\n5 twist 57.00 70.00 61.60\n"), std::string::npos) << listing;
 }
 
 } // namespace

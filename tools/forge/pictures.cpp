@@ -322,6 +322,33 @@ Canvas ember() {
     return c;
 }
 
+// The grey scene's backdrop: dark rust in broad soft drifts. Drained of colour and grained it
+// is near black, so the bright blocks read against it; the beat's brighten lifts it to
+// rust and ember (the darkest texel to about #70230c, the brightest to #ff8a2a).
+Canvas rust() {
+    Canvas c = makeCanvas(256, 256, kNight0);
+    paint(c, [](float x, float y) {
+        float n = fbm(x / 64, y / 64, 4, 3, 611);
+        float drift = 0.5f + 0.5f * std::sin(2 * kPi * (y / 128.0f) + 3 * n);
+        return mix(hex("#3a1206"), hex("#8a4716"), smoothstep(0.2f, 0.9f, 0.6f * n + 0.4f * drift));
+    });
+    return c;
+}
+
+// The grey scene's cold blocks: ice panels with teal seams, bright enough to stand out of
+// the heavy grain once the frame is drained of colour.
+Canvas frost() {
+    Canvas c = makeCanvas(256, 256, kNight0);
+    paint(c, [](float x, float y) {
+        float px = std::fmod(x, 64.0f), py = std::fmod(y, 64.0f);
+        float edge = std::min(std::min(px, 64 - px), std::min(py, 64 - py));
+        float n = fbm(x / 40, y / 40, 6, 3, 733);
+        Rgba col = mix(mix(kTeal, kIce, 0.55f), kIce, n);
+        return mix(kTeal, col, smoothstep(1.0f, 4.0f, edge));
+    });
+    return c;
+}
+
 Canvas lightStrips() {
     Canvas c = makeCanvas(256, 256, kNight0);
     paint(c, [](float x, float y) {
@@ -526,25 +553,31 @@ Canvas scanlines() {
     return c;
 }
 
+// The credits multiply the frame, so dark ink reads only over light ground. The sky behind
+// them is a ball of mirror facets seen from inside: facets in the lower half of the frame
+// face up and mirror the bright sky, those in the upper half face down and mirror the dark
+// water. So every line sits in the lower half, clear of the water facets.
 Canvas credits(const TextSetter& ts) {
     Canvas c = makeCanvas(320, 240, kWhite);
     const Rgba ink = kNight1;
-    TextStyle title{FontFace::Bold, 30, 2};
-    drawText(c, ts, title, 14, 40, "tarnwick", ink);
-    drawLineAA(c, 15, 49, 15 + measureText(ts, title, "tarnwick"), 49, 2, kEmber0);
-    TextStyle small{FontFace::Regular, 11, 1};
-    drawText(c, ts, small, 15, 64, "a night by cold water", ink);
-    TextStyle role{FontFace::Regular, 10, 2};
-    TextStyle who{FontFace::Bold, 15, 0.5f};
+    TextStyle title{FontFace::Bold, 30, 1.5f};
+    const float titleW = measureText(ts, title, "tarnwick");
+    drawText(c, ts, title, 14, 169, "tarnwick", ink);
+    drawLineAA(c, 15, 176, 15 + titleW, 176, 2, kEmber0);
+    TextStyle small{FontFace::Regular, 10, 0.5f};
+    const char* motto = "a night by cold water";
+    drawText(c, ts, small, 306 - measureText(ts, small, motto), 169, motto, ink);
+    TextStyle role{FontFace::Bold, 9, 2};
+    TextStyle who{FontFace::Bold, 14, 0.5f};
     const char* lines[3][2] = {{"CODE", "the tarnwick project"},
                                {"GRAPHICS", "drawn by its own forge"},
                                {"MUSIC", "synthesised in the forge"}};
-    float y = 176;
+    float y = 192;
     for (auto& l : lines) {
-        float w = measureText(ts, who, l[1]);
-        drawText(c, ts, role, 306 - measureText(ts, role, l[0]), y - 14, l[0], kEmber0);
-        drawText(c, ts, who, 306 - w, y, l[1], ink);
-        y += 25;
+        const float x = 306 - measureText(ts, who, l[1]);
+        drawText(c, ts, role, x - 8 - measureText(ts, role, l[0]), y, l[0], kEmber0);
+        drawText(c, ts, who, x, y, l[1], ink);
+        y += 18;
     }
     return c;
 }
@@ -730,6 +763,8 @@ std::vector<Picture> makePictures(const TextSetter& ts) {
     put("tw_rock.tga", "scene rock", rock());
     put("tw_ember.tga", "scene ember light", ember());
     put("tw_lights.tga", "tunnel light rings", lightStrips());
+    put("tw_rust.tga", "grey scene backdrop: dark rust that the beat lifts to ember", rust());
+    put("tw_frost.tga", "grey scene cold blocks: bright ice panels", frost());
     return out;
 }
 
