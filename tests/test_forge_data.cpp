@@ -105,6 +105,14 @@ TEST(ForgeData, PicturesSuitTheOperationsThatUseThem) {
     Bitmap hot = picture("hot.tga");
     EXPECT_GT(lum(hot.pixels[120 * 320 + 160]), 240);
     EXPECT_GT(channel(hot.pixels[120 * 320 + 2], 16), channel(hot.pixels[120 * 320 + 2], 0) + 80);
+    // The room's lamp maps multiply the walls and floor: a bright pool in the middle, and at
+    // the clamped edges (all the room outside the lamp's cone) still about half light, or
+    // the room goes to a dark smear.
+    for (const char* name : {"s02_lightmap.tga", "s02_lightmap4.tga"}) {
+        Bitmap b = picture(name);
+        EXPECT_GT(lum(b.pixels[0]), 110) << name;
+        EXPECT_GT(lum(b.pixels[128 * 256 + 128]), lum(b.pixels[0]) + 80) << name;
+    }
     // Overlays: alpha 255 keeps the frame, so the centre is open and the border is not.
     for (const char* name : {"sweet.tga", "sweet2.tga"}) {
         Bitmap b = picture(name);

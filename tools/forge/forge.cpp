@@ -8,7 +8,7 @@
 #include <cstring>
 #include <map>
 
-#include "tools/forge/canvas_png.h"
+#include "host/png_writer.h"
 #include "tools/forge/models.h"
 #include "tools/forge/pictures.h"
 #include "tools/write/tga_writer.h"
@@ -252,6 +252,18 @@ void blit(Canvas& sheet, const Canvas& src, int x0, int y0, int w, int h, AlphaU
         }
 }
 
+bool writeCanvasPng(const std::string& path, const Canvas& c, std::string& error) {
+    Bitmap picture = createBitmap(c.width, c.height);
+    const std::vector<uint32_t> words = toWords(c);
+    std::copy(words.begin(), words.end(), picture.pixels);
+    errno = 0;
+    if (!writePng(path, picture)) {
+        error = "cannot write " + path + (errno ? std::string(": ") + std::strerror(errno) : "");
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool writeContactSheet(const std::string& path, std::string& error) {
@@ -358,7 +370,7 @@ bool writeContactSheet(const std::string& path, std::string& error) {
         drawText(sheet, text, caption, pad, static_cast<float>(y + ribbonRows * 36 + 10),
                  "greets.tga (4096x32, in four rows)", ink);
     }
-    return writeCanvasPng(path, sheet, false, error);
+    return writeCanvasPng(path, sheet, error);
 }
 
 } // namespace tw

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "tools/forge/canvas_png.h"
+#include "host/png_writer.h"
 #include "tools/forge/pictures.h"
 
 namespace tw {
@@ -59,8 +59,15 @@ bool writeIcons(const std::string& dir, std::string& error) {
             error = "cannot create " + folder.string() + ": " + ec.message();
             return false;
         }
-        if (!writeCanvasPng((folder / "tarnwick.png").string(), makeIcon(size), true, error))
+        Canvas icon = makeIcon(size);
+        std::vector<uint32_t> words = toWords(icon);
+        Bitmap picture = createBitmap(size, size);
+        std::copy(words.begin(), words.end(), picture.pixels);
+        std::string file = (folder / "tarnwick.png").string();
+        if (!writePng(file, picture, 1, true)) {
+            error = "cannot write " + file;
             return false;
+        }
     }
     return true;
 }

@@ -266,7 +266,7 @@ Canvas stone() {
         float row = std::floor(y / 32);
         float sx = x + (static_cast<int>(row) % 2 ? 32.0f : 0.0f);
         float tone = hashUnit(static_cast<int>(sx / 64) & 3, static_cast<int>(row) & 7, 0, 3);
-        Rgba base = mix(hex("#3a4a55"), hex("#6f8088"), tone * 0.7f + 0.3f * h);
+        Rgba base = mix(hex("#4a5c68"), hex("#8697a0"), tone * 0.7f + 0.3f * h);
         return scaled(base, 0.45f + 0.75f * h);
     });
     return c;
@@ -278,7 +278,7 @@ Canvas floorTiles() {
         int tx = static_cast<int>(x / 64), ty = static_cast<int>(y / 64);
         float px = std::fmod(x, 64.0f), py = std::fmod(y, 64.0f);
         float edge = std::min(std::min(px, 64 - px), std::min(py, 64 - py));
-        Rgba base = ((tx + ty) % 2) ? hex("#1c3a44") : hex("#2c5560");
+        Rgba base = ((tx + ty) % 2) ? hex("#35606c") : hex("#4a808c");
         float n = fbm(x / 24, y / 24, 11, 3, 17);
         Rgba col = scaled(base, 0.8f + 0.5f * n);
         col = mix(scaled(kNight0, 1), col, smoothstep(0.5f, 2.0f, edge));
@@ -369,8 +369,8 @@ Canvas lampPool(bool rings) {
         float r = std::sqrt(dx * dx + dy * dy);
         float fall = 1 - smoothstep(0.05f, 0.95f, r);
         if (rings) fall *= 0.88f + 0.12f * std::cos(r * 40.0f);
-        Rgba warm = {1.0f, 0.93f, 0.82f, 1};
-        Rgba dim = {0.16f, 0.2f, 0.26f, 1};
+        Rgba warm = {1.0f, 0.88f, 0.7f, 1};
+        Rgba dim = {0.46f, 0.5f, 0.58f, 1};
         return mix(dim, warm, fall);
     });
     return c;
@@ -733,7 +733,7 @@ std::vector<Picture> makePictures(const TextSetter& ts) {
     put("sweet.tga", "backdrop: overlay frame, alpha 255 keeps the frame", frameOverlay(ts));
     put("sweet2.tga", "tunnel: letterbox overlay, alpha 255 keeps the frame", letterboxOverlay(ts));
     put("blm.tga", "room: multiply, a soft vignette",
-        vignette({1, 0.98f, 0.94f, 1}, hex("#46505f"), 0.35f, 1.25f, 0));
+        vignette({1, 0.98f, 0.94f, 1}, hex("#7d8794"), 0.4f, 1.3f, 0));
     put("fake.tga", "room: multiply for the first six seconds, cold scanlines", scanlines());
     put("creds.tga", "credits: multiply, white with dark text", credits(ts));
     put("hot.tga", "metaballs: multiply, bright centre, ember edges", hotTint());
@@ -757,7 +757,7 @@ std::vector<Picture> makePictures(const TextSetter& ts) {
     put("s02_lightmap4.tga", "room: the viewer's lamp with reflector rings, wall layer",
         lampPool(true));
     put("tw_stone.tga", "room walls", stone());
-    put("tw_floor.tga", "room floor and grey-scene blocks", floorTiles());
+    put("tw_floor.tga", "room floor", floorTiles());
     put("tw_glass.tga", "room glass panes", glass());
     put("tw_screen.tga", "room screen before the first live frame", testCard(ts));
     put("tw_rock.tga", "scene rock", rock());
