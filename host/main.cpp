@@ -99,6 +99,19 @@ int runStills(const tw::Options& o) {
     return 0;
 }
 
+// The soundtrack alone: the offline player renders [from, to) in lockstep, exactly as a
+// capture's sound track, without drawing a frame.
+int runSoundtrack(const tw::Options& o) {
+    tw::OfflineMusic music;
+    if (!music.load(tw::dataPath("data/vekt51.xm"), true)) return 1; // load said why
+    music.play();
+    bool ok = music.writeWav(o.soundtrackFile, o.from, o.to);
+    music.free();
+    if (!ok) return 1;
+    std::fprintf(stderr, "tarnwick: wrote %s\n", o.soundtrackFile.c_str());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -130,5 +143,6 @@ int main(int argc, char** argv) {
     if (o.mode == tw::RunMode::Stills) return runStills(o);
     if (o.mode == tw::RunMode::ListSyncs) return tw::listSyncs(tw::dataPath("data/vekt51.xm"));
     if (o.mode == tw::RunMode::Capture) return tw::runCapture(o);
+    if (o.mode == tw::RunMode::Soundtrack) return runSoundtrack(o);
     return runLive(o);
 }
