@@ -178,8 +178,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             return false;
         }
     }
-    bool offline =
-        o.mode == RunMode::Frames || o.mode == RunMode::Stills || o.mode == RunMode::Capture;
+    bool offline = o.mode == RunMode::Frames || o.mode == RunMode::Stills ||
+                   o.mode == RunMode::Capture || o.mode == RunMode::Soundtrack;
     if (o.sceneGiven) {
         if (o.fromGiven) {
             error = "choose one of --from and --scene";
@@ -196,9 +196,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
         error = "--from must not be later than --to";
         return false;
     }
-<<<<<<< HEAD
     if (o.toGiven && o.mode == RunMode::Play) {
-        error = "--to applies to offline runs (--frames, --stills, --capture)";
+        error = "--to applies to offline runs (--frames, --capture, --soundtrack)";
         return false;
     }
     if (o.mode == RunMode::Play && o.from >= demoLengthSeconds()) {
@@ -208,10 +207,6 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
     }
     if (o.loop && o.mode != RunMode::Play) {
         error = "--loop applies to live play, not to offline runs or listings";
-=======
-    if ((o.fromGiven || o.toGiven) && o.mode == RunMode::Play) {
-        error = "--from and --to apply to offline runs (--frames, --capture, --soundtrack)";
->>>>>>> main
         return false;
     }
     if (!o.framesDir.empty() + !o.stillsFile.empty() + !o.capturePath.empty() +
@@ -220,11 +215,6 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
         error = "choose one of --frames, --stills, --capture and --soundtrack";
         return false;
     }
-<<<<<<< HEAD
-=======
-    bool offline = o.mode == RunMode::Frames || o.mode == RunMode::Stills ||
-                   o.mode == RunMode::Capture || o.mode == RunMode::Soundtrack;
->>>>>>> main
     if (offline && (o.windowed || !o.vsync)) {
         error = "--window and --no-vsync apply to live play, not to offline runs";
         return false;
