@@ -50,7 +50,7 @@ LiveResult playLive(const LivePlan& plan, FrameSink& sink, FrameClock& clock, Mu
                 r = demoFrame(demo, sink, clock, music);
             } while (r == FrameResult::Continue);
         }
-        music.free();
+        music.unload();
         result.last = r;
         if (r != FrameResult::Ended || !plan.loop) return result;
         from = 0;
