@@ -281,6 +281,21 @@ void XmpMusic::queueFired(int64_t dueNs) {
 }
 
 void XmpMusic::advanceTo(double seconds) {
+    if (!loaded) return;
+    if (!playing) {
+        // Before play: a silent fast-forward on the calling thread (the audio or silent thread
+        // owns the ticker only after play). Its syncs fire at once, in lockstep with the frames,
+        // by the same rule as OfflineMusic::advanceTo.
+        double limit = seconds * kMusicRate + 1e-6;
+        while (static_cast<double>(ticker.renderedFrames) <= limit) {
+            ticker.renderTick();
+            if (syncCallback)
+                for (const SyncCell* s = ticker.firedBegin; s && s != ticker.firedEnd; ++s)
+                    syncCallback(s->value);
+            if (ticker.frames <= 0) break;
+        }
+        return;
+    }
     // The loop presents once per step, so the frame being drawn is shown about one step from
     // now; a sync goes to the frame whose showing lies nearest its sound: due within one
     // and a half steps.
@@ -345,11 +360,11 @@ void XmpMusic::play() {
     // that nothing drifts. (SDL's dummy driver sleeps whole milliseconds per buffer and runs
     // several percent fast, which would put the syncs seconds ahead of the picture.)
     stopSilent.store(false);
-    silentThread = std::thread([this] {
+    silentThread = std::thread([this, first = ticker.renderedFrames] {
         auto start = std::chrono::steady_clock::now();
         while (!stopSilent.load(std::memory_order_relaxed)) {
-            auto due =
-                start + std::chrono::nanoseconds(ticker.renderedFrames * 1000000000 / kMusicRate);
+            auto due = start + std::chrono::nanoseconds((ticker.renderedFrames - first) *
+                                                        1000000000 / kMusicRate);
             std::this_thread::sleep_until(due);
             if (stopSilent.load(std::memory_order_relaxed)) break;
             ticker.renderTick();
@@ -362,6 +377,7 @@ void XmpMusic::play() {
         }
     });
 }
+
 
 void XmpMusic::unload() {
     if (silentThread.joinable()) {
@@ -395,6 +411,12 @@ bool OfflineMusic::load(const std::string& path, bool) {
         return false;
     }
     loaded = true;
+    samples.clear();
+    xmp_frame_info fi;
+    xmp_get_frame_info(static_cast<xmp_context>(ticker.ctx), &fi);
+    // Room for the whole first pass and a little more, so lockstep rendering does not
+    // reallocate frame by frame.
+    samples.reserve(static_cast<size_t>(std::max(fi.total_time, 0) + 2000) * kMusicRate / 1000 * 2);
     return true;
 }
 
@@ -403,18 +425,11 @@ void OfflineMusic::installSync(void (*callback)(uint32_t)) {
 }
 
 void OfflineMusic::play() {
-    if (!loaded) return;
-    playing = true;
-    samples.clear();
-    xmp_frame_info fi;
-    xmp_get_frame_info(static_cast<xmp_context>(ticker.ctx), &fi);
-    // Room for the whole first pass and a little more, so lockstep rendering does not
-    // reallocate frame by frame.
-    samples.reserve(static_cast<size_t>(std::max(fi.total_time, 0) + 2000) * kMusicRate / 1000 * 2);
+    if (loaded) playing = true;
 }
 
 void OfflineMusic::advanceTo(double seconds) {
-    if (!playing) return;
+    if (!loaded) return;
     // A tick is rendered when its start lies at or before `seconds`; the small slack keeps
     // a time like 18.5 computed as 18.4999999999 from missing the tick that starts there.
     double limit = seconds * kMusicRate + 1e-6;

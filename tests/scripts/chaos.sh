@@ -18,7 +18,7 @@ if [ -z "${TW_CHAOS:-}" ]; then
 fi
 exe=$1 data=$2 work=$3 damage=$4
 # One frame a second of the whole run: as many frames as the last scene's end in seconds.
-FRAMES=$("$exe" --list-scenes | awk 'END { printf "%d", $3 }')
+FRAMES=$("$exe" --list-scenes | awk 'END { printf "%d", $4 }')
 
 # One run on ROOT (which holds data/); prints "case | damage | status | frames | named".
 run_case() {
