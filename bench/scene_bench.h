@@ -10,7 +10,7 @@
 #include "base/paths.h"
 #include "base/random.h"
 #include "base/report.h"
-#include "host/sync.h"
+#include "base/sync.h"
 #include "image/bitmap.h"
 
 namespace tw {

@@ -2,7 +2,7 @@
 #include "host/demo.h"
 
 #include "base/random.h"
-#include "host/sync.h"
+#include "base/sync.h"
 #include "image/ops.h"
 #include "scenes/registry.h"
 

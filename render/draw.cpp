@@ -63,7 +63,8 @@ void drawSceneMesh(Bitmap& target, Mesh& mesh, const Camera& camera, const Mater
         v.cy = c.y + cs.origin.y;
         v.cz = c.z + cs.origin.z;
         computeOutcode(v);
-        // Projected for every vertex, also behind the eye: the winding test reads these.
+        // Projected for every vertex; the winding test reads these only for faces wholly in front
+        // of the eye.
         v.depth = v.cz;
         const float inv = 1.0f / v.cz;
         v.sx = inv * kx * v.cx + cx0;

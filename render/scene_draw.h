@@ -1,8 +1,8 @@
 // Drawing a whole loaded scene through one of its animated cameras.
 #pragma once
 
-#include "formats/scene.h"
 #include "image/bitmap.h"
+#include "render/scene.h"
 
 namespace tw {
 

@@ -47,6 +47,24 @@ void pinToView(Vertex& p, float width, float height) {
     p.sy = std::clamp(p.sy, 1.0f, height - 1);
 }
 
+// Whether the face A, B, C shows its front under `rule`. For vertices in front of the eye the
+// screen cross product has the sign of det[A; B; C] = A . (B x C) (the face normal against
+// the eye-to-face vector), scaled by the positive 1 / (Az Bz Cz); a vertex at or behind the
+// eye plane projects to a meaningless point, so such faces are judged by the determinant
+// itself. Every other face keeps the screen rule, bit for bit.
+bool showsFront(const Vertex& a, const Vertex& b, const Vertex& c, FrontRule rule) {
+    double side;
+    if (a.cz > 0.0f && b.cz > 0.0f && c.cz > 0.0f) {
+        const float cross = (b.sx - a.sx) * (c.sy - a.sy) - (b.sy - a.sy) * (c.sx - a.sx);
+        side = cross;
+    } else {
+        const double ax = a.cx, ay = a.cy, az = a.cz, bx = b.cx, by = b.cy, bz = b.cz;
+        const double cx = c.cx, cy = c.cy, cz = c.cz;
+        side = ax * (by * cz - bz * cy) + ay * (bz * cx - bx * cz) + az * (bx * cy - by * cx);
+    }
+    return rule == FrontRule::Default ? side < 0.0 : !(side < 0.0);
+}
+
 void reproject(Vertex& p, float halfW, float halfH) {
     p.depth = p.cz;
     p.sx = p.cx / p.cz * (halfW - 1) + halfW;
@@ -191,12 +209,9 @@ void setupFace(Bitmap& target, const Mesh& mesh, Face& face, const Matrix& rotat
     // 3. Near rejection.
     if (A.depth < kNearReject && B.depth < kNearReject && C.depth < kNearReject) return;
 
-    // 4. Winding on the unclipped projections (also of vertices behind the eye).
+    // 4. Winding.
     const uint32_t flags = material.flags;
-    if (!(flags & MAT_TWO_SIDED)) {
-        const float cross = (B.sx - A.sx) * (C.sy - A.sy) - (B.sy - A.sy) * (C.sx - A.sx);
-        if (rule == FrontRule::Default ? !(cross < 0.0f) : cross < 0.0f) return;
-    }
+    if (!(flags & MAT_TWO_SIDED) && !showsFront(A, B, C, rule)) return;
     if (!materialDrawable(material)) return;
 
     // 5. Texture pairs in texels of the base texture's size.

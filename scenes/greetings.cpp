@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "base/paths.h"
-#include "host/sync.h"
+#include "base/sync.h"
 #include "image/ops.h"
 #include "image/tga.h"
 #include "render/scene_draw.h"

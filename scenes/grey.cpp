@@ -4,7 +4,7 @@
 #include "scenes/blur_steps.h"
 
 #include "base/paths.h"
-#include "host/sync.h"
+#include "base/sync.h"
 #include "image/ops.h"
 #include "render/draw.h"
 #include "render/scene_draw.h"

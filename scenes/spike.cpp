@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "base/paths.h"
+#include "base/sync.h"
 #include "formats/tds_mesh.h"
-#include "host/sync.h"
 #include "image/ops.h"
 #include "image/tga.h"
 #include "render/draw.h"

@@ -5,8 +5,8 @@
 
 #include "base/paths.h"
 #include "base/random.h"
+#include "base/sync.h"
 #include "formats/tds_mesh.h"
-#include "host/sync.h"
 #include "image/ops.h"
 #include "image/tga.h"
 #include "render/draw.h"

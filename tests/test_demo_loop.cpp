@@ -7,9 +7,9 @@
 
 #include "base/paths.h"
 #include "base/report.h"
+#include "base/sync.h"
 #include "host/demo.h"
 #include "host/offline.h"
-#include "host/sync.h"
 #include "scenes/registry.h"
 #include "tests/support/fakes.h"
 #include "tools/write/tga_writer.h"

@@ -8,7 +8,7 @@
 #include "base/paths.h"
 #include "base/random.h"
 #include "base/report.h"
-#include "host/sync.h"
+#include "base/sync.h"
 #include "scenes/eye.h"
 #include "scenes/greetings.h"
 #include "scenes/grey.h"

@@ -10,8 +10,8 @@
 #include <mutex>
 #include <thread>
 
+#include "base/sync.h"
 #include "host/music_xmp.h"
-#include "host/sync.h"
 #include "tools/write/tga_writer.h"
 #include "tools/write/xm_writer.h"
 

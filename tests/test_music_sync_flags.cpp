@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "host/sync.h"
+#include "base/sync.h"
 
 namespace tw {
 namespace {

@@ -94,6 +94,11 @@ TEST_F(Setup, WindingUnderBothRulesAndTwoSided) {
     // On screen A(80.5, 60.5), B(239.5, 60.5), C(160, 179.5): cross product positive.
     Mesh positive = litMesh({{-50, -50, 100}, {50, -50, 100}, {0, 50, 100}}, {{0, 1, 2}});
     Mesh negative = litMesh({{-50, -50, 100}, {50, -50, 100}, {0, 50, 100}}, {{0, 2, 1}});
+    // A floor below the eye reaching behind it: seen from above, its front order is the one
+    // the same floor has when wholly in front (0, 2, 1), whatever the behind-the-eye corner
+    // projects to.
+    Mesh floorFront = litMesh({{-50, 50, 100}, {50, 50, 100}, {0, 50, -20}}, {{0, 2, 1}});
+    Mesh floorBack = litMesh({{-50, 50, 100}, {50, 50, 100}, {0, 50, -20}}, {{0, 1, 2}});
     const Material opaque = materialOf(MAT_TEXTURED, solid(0xFFFFFFFFu));
     struct Case {
         Mesh* mesh;
@@ -105,11 +110,15 @@ TEST_F(Setup, WindingUnderBothRulesAndTwoSided) {
                  {&positive, &opaque, FrontRule::Mirrored, true},
                  {&negative, &opaque, FrontRule::Mirrored, false},
                  {&positive, &white, FrontRule::Default, true},
-                 {&negative, &white, FrontRule::Mirrored, true}};
+                 {&negative, &white, FrontRule::Mirrored, true},
+                 {&floorFront, &opaque, FrontRule::Default, true},
+                 {&floorBack, &opaque, FrontRule::Default, false},
+                 {&floorFront, &opaque, FrontRule::Mirrored, false},
+                 {&floorBack, &opaque, FrontRule::Mirrored, true}};
     for (const Case& c : cases) {
         reset();
         draw(*c.mesh, *c.mat, c.rule);
-        EXPECT_EQ(written() > 0, c.drawn) << (c.mesh == &positive) << static_cast<int>(c.rule);
+        EXPECT_EQ(written() > 0, c.drawn) << (&c - cases);
     }
 }
 

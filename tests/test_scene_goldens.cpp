@@ -5,7 +5,7 @@
 #include "base/paths.h"
 #include "base/random.h"
 #include "base/report.h"
-#include "host/sync.h"
+#include "base/sync.h"
 #include "image/bitmap.h"
 #include "scenes/boombox.h"
 #include "scenes/metaballs.h"

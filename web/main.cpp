@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "base/frame_hash.h"
 #include "host/demo.h"
 #include "host/platform.h"
 #include "image/tga.h"
 #include "scenes/registry.h"
-#include "tools/site/frame_hash.h"
 
 namespace {
 

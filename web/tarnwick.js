@@ -14,6 +14,24 @@
   const ctx2d = canvas.getContext("2d", { alpha: false });
   let core = null;
 
+  // Test mode keeps every console error and warning, and every uncaught error, for the test.
+  const consoleProblems = [];
+  if (testMode) {
+    for (const level of ["error", "warn"]) {
+      const original = console[level].bind(console);
+      console[level] = (...args) => {
+        consoleProblems.push(args.map(String).join(" "));
+        original(...args);
+      };
+    }
+    window.addEventListener("error", (e) => {
+      consoleProblems.push("error: " + (e.message || (e.target && (e.target.src || e.target.href))));
+    }, true);
+    window.addEventListener("unhandledrejection", (e) => {
+      consoleProblems.push("unhandled rejection: " + e.reason);
+    });
+  }
+
   // ---- notices: a line on the console and on the page; the presentation goes on ----------
   const noticeLines = [];
   function notice(text, isError = true) {
@@ -216,7 +234,8 @@
       }
       const wall = (performance.now() - wallStart) / 1000;
       const result = { fps, frames: core._tw_frame_count(), demoSeconds: core._tw_demo_time(),
-                       wallSeconds: wall, hashes, notices: noticeLines.slice() };
+                       wallSeconds: wall, hashes, notices: noticeLines.slice(),
+                       console: consoleProblems.slice() };
       window.tarnwickResult = result;
       document.title = "tarnwick test done";
       if (params.has("report")) {
@@ -233,8 +252,14 @@
              "try a current Chromium, Firefox or Safari");
       return;
     }
-    const print = (text) => notice(text);
-    core = await createTarnwick({ print, printErr: print });
+    // The core's reports: standard error holds load problems; standard output holds load
+    // problems too, besides the SIV reader's size lines, which only go to the console.
+    const printErr = (text) => { if (text.trim()) notice(text.trim()); };
+    const print = (text) => {
+      if (/^\s*(len|tmplen): \d+\s*$/.test(text) || !text.trim()) console.log(text);
+      else notice(text.trim());
+    };
+    core = await createTarnwick({ print, printErr });
     const sound = testMode ? null : prepareSound();
     await loadData();
     if (testMode) {

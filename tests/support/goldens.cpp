@@ -11,7 +11,7 @@
 
 #include "base/paths.h"
 #include "base/random.h"
-#include "host/sync.h"
+#include "base/sync.h"
 #include "tests/support/png_io.h"
 
 namespace tw {

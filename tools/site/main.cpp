@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "base/frame_hash.h"
 #include "base/paths.h"
 #include "host/child_process.h"
 #include "host/music_xmp.h"
 #include "host/offline.h"
 #include "host/wav.h"
-#include "tools/site/frame_hash.h"
 #include "tools/site/soundtrack.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Sync flag storage, the music callback and the consumer latch.
-#include "host/sync.h"
+#include "base/sync.h"
 
 namespace tw {
 
