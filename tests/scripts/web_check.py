@@ -116,7 +116,7 @@ def run_page(server, work, query, name, timeout):
 
 
 def native_hashes(native):
-    tool = os.path.join(native, "tools", "tarnwick-site")
+    tool = os.path.join(native, "tarnwick-site")
     out = subprocess.run([tool, "hashes", native, str(FPS)] + [str(f) for f in FRAMES],
                          check=True, capture_output=True, text=True).stdout
     # Standard output also carries the readers' diagnostics; hash lines are "FRAME HEX16".

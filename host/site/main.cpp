@@ -14,7 +14,7 @@
 #include "host/music_xmp.h"
 #include "host/offline.h"
 #include "host/wav.h"
-#include "tools/site/soundtrack.h"
+#include "host/site/soundtrack.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Renders the soundtrack through the offline player and lists the syncs it fires.
-#include "tools/site/soundtrack.h"
+#include "host/site/soundtrack.h"
 
 #include <cstdio>
 
