@@ -125,11 +125,12 @@
   let startedAt = 0;     // audio-context time of demo time 0
   let silentStart = 0;   // performance.now() of demo time 0 without sound
 
+  // Decoded ahead of the click on an offline context (no output, so no autoplay warning);
+  // the live context is made on the click, when the browser allows sound.
   async function prepareSound() {
     try {
       const bytes = await fetchBytes("tarnwick.ogg", false);
-      audio = new AudioContext({ latencyHint: "playback" });
-      track = await audio.decodeAudioData(bytes.buffer);
+      track = await new OfflineAudioContext(2, 1, 48000).decodeAudioData(bytes.buffer);
     } catch (e) {
       track = null;
       notice("cannot play the soundtrack tarnwick.ogg (" + (e.message || e) +
@@ -154,6 +155,7 @@
       silentStart = performance.now();
       return;
     }
+    if (!audio) audio = new AudioContext({ latencyHint: "playback" });
     await audio.resume();
     source = audio.createBufferSource();
     source.buffer = track;
@@ -187,7 +189,10 @@
     requestAnimationFrame(frameLoop);
   }
 
+  let soundReady = null; // the promise of prepareSound
   async function play() {
+    card.querySelector("span").textContent = "loading the sound…";
+    await soundReady;
     card.hidden = true;
     replayButton.hidden = true;
     core._tw_start(0);
@@ -260,13 +265,12 @@
       else notice(text.trim());
     };
     core = await createTarnwick({ print, printErr });
-    const sound = testMode ? null : prepareSound();
+    if (!testMode) soundReady = prepareSound();
     await loadData();
     if (testMode) {
       runTest();
       return;
     }
-    await sound;
     showTitle();
   }
 

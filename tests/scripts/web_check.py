@@ -90,6 +90,22 @@ def console_lines(stderr, problems_only=False):
     return lines
 
 
+def group_cpu_seconds(pgid):
+    """CPU time used so far by the processes of one process group (chromium's)."""
+    total = 0
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            with open(f"/proc/{pid}/stat", encoding="utf-8") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue
+        if int(fields[2]) == pgid:
+            total += int(fields[11]) + int(fields[12])
+    return total / os.sysconf("SC_CLK_TCK")
+
+
 def run_page(server, work, query, name, timeout):
     """Opens the page in test mode and waits for its POSTed result (None on timeout)."""
     if os.path.exists(server.result):
@@ -104,6 +120,7 @@ def run_page(server, work, query, name, timeout):
         if os.path.exists(server.result):
             with open(server.result, encoding="utf-8") as f:
                 result = json.load(f)
+            result["chromiumCpuSeconds"] = group_cpu_seconds(proc.pid)
             break
         time.sleep(0.2)
     time.sleep(0.5)  # let late console lines reach the log
@@ -150,6 +167,9 @@ def main():
             speed = 177.0 / result["wallSeconds"]
             print(f"test mode: {result['frames']} frames to {result['demoSeconds']:.2f} s "
                   f"in {result['wallSeconds']:.1f} s wall: {speed:.2f}x real time")
+            print(f"chromium used {result['chromiumCpuSeconds']:.1f} s of CPU for the whole run "
+                  f"({177.0 / max(result['chromiumCpuSeconds'], 0.001):.2f}x real time per CPU "
+                  f"second; load average {os.getloadavg()[0]:.1f})")
             check(result["frames"] >= 177 * FPS, "the run reached the end of the timeline")
             check(speed >= MIN_SPEED, f"test mode is at least {MIN_SPEED}x real time")
             check(not result["notices"], f"no notice on the page: {result['notices']}")
@@ -166,7 +186,11 @@ def main():
                   "--virtual-time-budget=600000", server.url + "?test&to=50"],
                  work, "shot", 600)
         server.stop()
-        check(os.path.exists(shot) and os.path.getsize(shot) > 10000, f"screenshot in {shot}")
+        ok = os.path.exists(shot) and os.path.getsize(shot) > 10000
+        check(ok, f"screenshot in {shot}")
+        if not ok:
+            with open(os.path.join(work, "shot.stderr"), encoding="utf-8") as f:
+                print(f.read()[-3000:])
 
         # Bad input: one data file missing, one corrupt; the run goes on and says so.
         bad = os.path.join(work, "bad-site")
