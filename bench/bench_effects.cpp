@@ -12,6 +12,7 @@
 #include "scenes/isosurface.h"
 #include "scenes/metaballs.h"
 #include "scenes/raytunnel.h"
+#include "scenes/timeline.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ void BM_PolygoniserUpdate(benchmark::State& state) {
     tw::createIsosurface(iso);
     tw::initialiseIsosurface(iso, 0.1f, 18, 10);
     for (int i = 0; i < 3; ++i) tw::addMetaball(iso, 8.0f);
-    float t = 7000.0f;
+    float t = tw::sceneStartCs(tw::SCENE_METABALLS);
     int64_t triangles = 0;
     for (auto _ : state) {
         for (int i = 0; i < 3; ++i) {
@@ -77,13 +78,15 @@ void BM_MetaballSceneFrame(benchmark::State& state) {
     tw::Bitmap frame = tw::createBitmap(320, 240);
     tw::resetSyncFlags();
     tw::seedRandom();
-    float t = 7000.0f;
+    const float start = tw::sceneStartCs(tw::SCENE_METABALLS);
+    const float end = tw::sceneEndCs(tw::SCENE_METABALLS);
+    float t = start;
     for (auto _ : state) {
         tw::clearZBuffer(tw::gZBuffer);
         tw::runMetaballs(scene, frame, t);
         benchmark::DoNotOptimize(frame.pixels);
         t += 1.7f;
-        if (t >= 8350.0f) t = 7000.0f;
+        if (t >= end) t = start;
     }
 }
 BENCHMARK(BM_MetaballSceneFrame)->Unit(benchmark::kMicrosecond);
@@ -96,12 +99,14 @@ void BM_BoomboxSceneFrame(benchmark::State& state) {
     tw::Bitmap frame = tw::createBitmap(320, 240);
     tw::resetSyncFlags();
     tw::seedRandom();
-    float t = 14800.0f;
+    const float start = tw::sceneStartCs(tw::SCENE_BOOMBOX);
+    const float end = tw::sceneEndCs(tw::SCENE_BOOMBOX);
+    float t = start;
     for (auto _ : state) {
         tw::runBoombox(scene, frame, t);
         benchmark::DoNotOptimize(frame.pixels);
         t += 1.7f;
-        if (t >= 17250.0f) t = 14800.0f;
+        if (t >= end) t = start;
     }
 }
 BENCHMARK(BM_BoomboxSceneFrame)->Unit(benchmark::kMicrosecond);

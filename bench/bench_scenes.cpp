@@ -3,6 +3,7 @@
 
 #include "bench/scene_bench.h"
 #include "scenes/spike.h"
+#include "scenes/timeline.h"
 #include "scenes/twist.h"
 #include "scenes/warp.h"
 
@@ -13,13 +14,16 @@ namespace {
 constexpr SceneBenchRhythm kRhythm{};
 
 void BM_WarpFrame(benchmark::State& s) {
-    sceneFrames<WarpScene, setupWarp, runWarp>(s, "geo2.3ds", 1850, 3150, kRhythm);
+    sceneFrames<WarpScene, setupWarp, runWarp>(s, "geo2.3ds", tw::sceneStartCs(tw::SCENE_WARP),
+                                               tw::sceneEndCs(tw::SCENE_WARP), kRhythm);
 }
 void BM_TwistFrame(benchmark::State& s) {
-    sceneFrames<TwistScene, setupTwist, runTwist>(s, "geo2.3ds", 5700, 7000, kRhythm);
+    sceneFrames<TwistScene, setupTwist, runTwist>(s, "geo2.3ds", tw::sceneStartCs(tw::SCENE_TWIST),
+                                                  tw::sceneEndCs(tw::SCENE_TWIST), kRhythm);
 }
 void BM_SpikeFrame(benchmark::State& s) {
-    sceneFrames<SpikeScene, setupSpike, runSpike>(s, "geo2.3ds", 8350, 9600, kRhythm);
+    sceneFrames<SpikeScene, setupSpike, runSpike>(s, "geo2.3ds", tw::sceneStartCs(tw::SCENE_SPIKE),
+                                                  tw::sceneEndCs(tw::SCENE_SPIKE), kRhythm);
 }
 BENCHMARK(BM_WarpFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TwistFrame)->Unit(benchmark::kMillisecond);

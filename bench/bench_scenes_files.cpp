@@ -8,6 +8,7 @@
 #include "scenes/greetings.h"
 #include "scenes/grey.h"
 #include "scenes/room.h"
+#include "scenes/timeline.h"
 #include "scenes/tunnel.h"
 
 namespace tw {
@@ -20,19 +21,25 @@ constexpr const char* kProbe = "scene01.3ds";
 constexpr SceneBenchRhythm kRhythm{30, 45, true};
 
 void BM_EyeFrame(benchmark::State& s) {
-    sceneFrames<EyeScene, setupEye, runEye>(s, kProbe, 0, 1850, kRhythm);
+    sceneFrames<EyeScene, setupEye, runEye>(s, kProbe, tw::sceneStartCs(tw::SCENE_EYE),
+                                            tw::sceneEndCs(tw::SCENE_EYE), kRhythm);
 }
 void BM_TunnelFrame(benchmark::State& s) {
-    sceneFrames<TunnelScene, setupTunnel, runTunnel>(s, kProbe, 3150, 4450, kRhythm);
+    sceneFrames<TunnelScene, setupTunnel, runTunnel>(s, kProbe, tw::sceneStartCs(tw::SCENE_TUNNEL),
+                                                     tw::sceneEndCs(tw::SCENE_TUNNEL), kRhythm);
 }
 void BM_RoomFrame(benchmark::State& s) {
-    sceneFrames<RoomScene, setupRoom, runRoom>(s, kProbe, 4450, 5700, kRhythm);
+    sceneFrames<RoomScene, setupRoom, runRoom>(s, kProbe, tw::sceneStartCs(tw::SCENE_ROOM),
+                                               tw::sceneEndCs(tw::SCENE_ROOM), kRhythm);
 }
 void BM_GreyFrame(benchmark::State& s) {
-    sceneFrames<GreyScene, setupGrey, runGrey>(s, kProbe, 9600, 11550, kRhythm);
+    sceneFrames<GreyScene, setupGrey, runGrey>(s, kProbe, tw::sceneStartCs(tw::SCENE_GREY),
+                                               tw::sceneEndCs(tw::SCENE_GREY), kRhythm);
 }
 void BM_GreetingsFrame(benchmark::State& s) {
-    sceneFrames<GreetingsScene, setupGreetings, runGreetings>(s, kProbe, 11550, 14800, kRhythm);
+    sceneFrames<GreetingsScene, setupGreetings, runGreetings>(
+        s, kProbe, tw::sceneStartCs(tw::SCENE_GREETINGS), tw::sceneEndCs(tw::SCENE_GREETINGS),
+        kRhythm);
 }
 BENCHMARK(BM_EyeFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TunnelFrame)->Unit(benchmark::kMillisecond);

@@ -9,7 +9,7 @@ set(allowed_render base image anim render)
 set(allowed_formats ${allowed_render} formats)
 set(allowed_scenes ${allowed_formats} scenes)
 set(allowed_host ${allowed_scenes} host)
-set(allowed_tools ${allowed_scenes} tools)
+set(allowed_tools ${allowed_host} tools)
 set(core_layers base image anim render formats scenes)
 # Platform headers the core must not name (SDL2, libxmp, libpng, POSIX).
 set(platform_regex "^(SDL|SDL2/|xmp\\.h|png\\.h|pngconf\\.h|unistd\\.h|pthread\\.h|fcntl\\.h|spawn\\.h|sys/|dirent\\.h|poll\\.h|dlfcn\\.h|termios\\.h)")

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "host/platform.h"
-#include "host/timeline.h"
 #include "image/bitmap.h"
+#include "scenes/timeline.h"
 
 namespace tw {
 
@@ -29,7 +29,7 @@ struct Demo {
 enum class FrameResult { Continue, Quit, Ended, SinkFailed };
 
 // Everything the design does before the loop, given that the display (or frame sink) is
-// open: depth buffer, the eleven scene set-ups, music load and sync, timeline, clock, play.
+// open: depth buffer, every scene's set-up, music load and sync, timeline, clock, play.
 // The random generator and the sync flags are reset so every run starts the same.
 // `noSound` runs the music (and its syncs) in real time without output.
 void demoStartup(Demo& demo, MusicOutput& music, FrameClock& clock, const std::string& musicPath,

@@ -137,6 +137,16 @@ int main(int argc, char** argv) {
         std::printf("tarnwick %s\n", TW_VERSION);
         return 0;
     }
+    if (o.mode == tw::RunMode::ListScenes) {
+        // One line a scene in playing order: name, start, end and still time in seconds.
+        for (int id = 0; id < tw::SCENE_COUNT; ++id) {
+            float start = 0, end = 0;
+            tw::sceneInterval(id, start, end);
+            std::printf("%s %.2f %.2f %.2f\n", tw::sceneName(id), start, end,
+                        tw::sceneStillTime(id));
+        }
+        return 0;
+    }
     std::string root;
     if (!findDataRoot(o, root, error)) {
         std::fprintf(stderr, "tarnwick: %s\n", error.c_str());

@@ -9,6 +9,7 @@
 
 #include "host/demo.h"
 #include "scenes/registry.h"
+#include "scenes/timeline.h"
 
 namespace tw {
 
@@ -24,7 +25,7 @@ int64_t firstFrameAtOrAfter(double seconds, int fps) {
 
 int64_t expectedFrames(const OfflineRange& range) {
     int64_t first = firstFrameAtOrAfter(range.from, range.fps);
-    int64_t last = firstFrameAtOrAfter(std::min(range.to, 177.0), range.fps);
+    int64_t last = firstFrameAtOrAfter(std::min(range.to, demoLengthSeconds()), range.fps);
     return last >= first ? last - first + 1 : 0;
 }
 

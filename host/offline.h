@@ -5,14 +5,15 @@
 #include <string>
 
 #include "host/platform.h"
+#include "scenes/timeline.h"
 
 namespace tw {
 
 struct OfflineRange {
     int fps = 30;
-    double from = 0;      // frames before this demo time run but are not presented
-    double to = 177.0;    // the run stops after the first frame at or past this time
-    bool progress = true; // a progress line on standard error
+    double from = 0;                 // frames before this demo time run but are not presented
+    double to = demoLengthSeconds(); // the run stops after the first frame at or past this time
+    bool progress = true;            // a progress line on standard error
 };
 
 struct OfflineResult {

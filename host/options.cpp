@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "scenes/timeline.h"
+
 namespace tw {
 
 namespace {
@@ -26,12 +28,26 @@ bool parseInt(const char* text, int& out, int lo, int hi) {
     return true;
 }
 
+// The run's length in whole seconds, as the help and the errors print it.
+std::string lengthText() {
+    return std::to_string(static_cast<int>(demoLengthSeconds()));
+}
+
+std::string sceneCountText() {
+    static const char* const words[] = {
+        "no",   "one", "two",    "three",  "four",     "five",     "six",     "seven",  "eight",
+        "nine", "ten", "eleven", "twelve", "thirteen", "fourteen", "fifteen", "sixteen"};
+    return SCENE_COUNT < 17 ? words[SCENE_COUNT] : std::to_string(SCENE_COUNT);
+}
+
 } // namespace
 
 std::string helpText() {
     return "usage: tarnwick [options]\n"
            "\n"
-           "Plays the presentation: eleven scenes over 177 seconds with their soundtrack.\n"
+           "Plays the presentation: " +
+           sceneCountText() + " scenes over " + lengthText() +
+           " seconds with their soundtrack.\n"
            "\n"
            "options:\n"
            "  --data DIR      folder that holds data/ (default: the working directory, then\n"
@@ -45,7 +61,9 @@ std::string helpText() {
            "  --fps N         offline frame rate (default 30 for --frames, 60 for --capture)\n"
            "  --from S        offline: first second to write; earlier frames are still drawn,\n"
            "                  since scenes carry state from frame to frame (default 0)\n"
-           "  --to S          offline: last second to write (default 177)\n"
+           "  --to S          offline: last second to write (default " +
+           lengthText() +
+           ")\n"
            "  --window        play in a window titled \"tarnwick\" instead of full screen\n"
            "  --scale N       --window: window size 320x240 times N (default 3);\n"
            "                  --capture: video size times N, even (default 4: 1280x960)\n"
@@ -53,6 +71,7 @@ std::string helpText() {
            "  --no-sound      play without sound output; the music still runs in real time\n"
            "                  and its sync commands still drive the picture\n"
            "  --list-syncs    print the music's sync commands (time, value, position) and exit\n"
+           "  --list-scenes   print each scene's name, start, end and still time (s) and exit\n"
            "  --help          show this text\n"
            "  --version       show the version\n";
 }
@@ -73,6 +92,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             o.mode = RunMode::Version;
         } else if (!std::strcmp(a, "--list-syncs")) {
             o.mode = RunMode::ListSyncs;
+        } else if (!std::strcmp(a, "--list-scenes")) {
+            o.mode = RunMode::ListScenes;
         } else if (!std::strcmp(a, "--data")) {
             const char* v = value(a);
             if (!v) return false;
@@ -117,8 +138,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             const char* v = value(a);
             if (!v) return false;
             double s;
-            if (!parseNumber(v, s) || s < 0 || s > 177) {
-                error = std::string(a) + " takes seconds from 0 to 177";
+            if (!parseNumber(v, s) || s < 0 || s > demoLengthSeconds()) {
+                error = std::string(a) + " takes seconds from 0 to " + lengthText();
                 return false;
             }
             if (a[2] == 'f') {

@@ -3,9 +3,11 @@
 
 #include <string>
 
+#include "scenes/timeline.h"
+
 namespace tw {
 
-enum class RunMode { Play, Frames, Stills, Capture, Help, Version, ListSyncs };
+enum class RunMode { Play, Frames, Stills, Capture, Help, Version, ListSyncs, ListScenes };
 
 struct Options {
     RunMode mode = RunMode::Play;
@@ -19,7 +21,7 @@ struct Options {
     int scale = 0;         // --scale N; 0: the mode's default (3 for --window, 4 for --capture)
     bool vsync = true;     // --no-vsync clears it
     double from = 0;
-    double to = 177.0;
+    double to = demoLengthSeconds();
     bool noSound = false; // --no-sound: the music runs silently, its syncs still arrive
     bool fromGiven = false;
     bool toGiven = false;

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "host/timeline.h"
 #include "image/ops.h"
 #include "scenes/registry.h"
+#include "scenes/timeline.h"
 
 namespace tw {
 
@@ -18,15 +18,17 @@ bool StillsSink::present(const Bitmap& frame) {
     return true;
 }
 
+double sceneStillTime(int id) {
+    float start = 0, end = 0;
+    sceneInterval(id, start, end);
+    return std::min(static_cast<double>(start + sceneStillSeconds(id)),
+                    static_cast<double>(end) - 0.1);
+}
+
 std::vector<int64_t> sceneStillFrames(int fps) {
-    // Seconds into each scene: past any fade-in, with the slide-in pictures in place.
-    static const float kInto[SCENE_COUNT] = {6.3f, 5.2f, 6.1f, 7.4f, 4.6f, 6.2f,
-                                             8.3f, 5.1f, 9.4f, 7.3f, 2.0f};
     std::vector<int64_t> frames;
     for (int id = 0; id < SCENE_COUNT; ++id) {
-        float start = 0, end = 0;
-        sceneInterval(id, start, end);
-        double t = std::min(static_cast<double>(start + kInto[id]), static_cast<double>(end) - 0.1);
+        double t = sceneStillTime(id);
         // Frame k (1-based) is drawn at k / fps; indices count from 0.
         frames.push_back(static_cast<int64_t>(std::llround(t * fps)) - 1);
     }

@@ -21,6 +21,9 @@ struct StillsSink final : FrameSink {
 // Frame index (0-based, at `fps`) of the still shown for each scene: a moment inside the
 // scene chosen to show what it does.
 std::vector<int64_t> sceneStillFrames(int fps);
+// Demo time (seconds) of scene `id`'s still: its still time into the scene, kept 0.1 s
+// short of the scene's end.
+double sceneStillTime(int id);
 
 // Tiles the stills 4 across at 1x onto a dark sheet. Returns the sheet.
 Bitmap tileStills(const std::vector<Bitmap>& stills, int columns = 4);

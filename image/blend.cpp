@@ -5,16 +5,11 @@
 
 #include "image/blend_kernels.h"
 #include "image/ops.h"
+#include "image/pixel.h"
 
 namespace tw {
 
 namespace kernels {
-
-namespace {
-inline uint32_t channel(uint32_t p, int c) {
-    return (p >> (8 * c)) & 255u;
-}
-} // namespace
 
 void scaleScalar(uint32_t* d, size_t n, uint32_t k) {
     for (size_t i = 0; i < n; ++i) {
@@ -57,10 +52,7 @@ void multiplyScalar(const uint32_t* s, uint32_t* d, size_t n) {
 
 void addScalar(const uint32_t* s, uint32_t* d, size_t n) {
     for (size_t i = 0; i < n; ++i) {
-        uint32_t r = 0;
-        for (int c = 0; c < 4; ++c)
-            r |= std::min(channel(d[i], c) + channel(s[i], c), 255u) << (8 * c);
-        d[i] = r;
+        d[i] = addSaturate(d[i], s[i]);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "base/paths.h"
 #include "base/sync.h"
 #include "image/ops.h"
+#include "image/pixel.h"
 #include "image/tga.h"
 #include "render/scene_draw.h"
 
@@ -17,15 +18,6 @@ namespace {
 
 constexpr int32_t kRibbonWidth = 4096;
 constexpr int32_t kRibbonRows = 32;
-
-uint32_t addSaturated(uint32_t a, uint32_t b) {
-    uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        uint32_t c = ((a >> shift) & 255) + ((b >> shift) & 255);
-        out |= (c > 255 ? 255 : c) << shift;
-    }
-    return out;
-}
 
 } // namespace
 
@@ -68,7 +60,7 @@ void drawRibbon(const GreetingsScene& s, Bitmap& framebuffer, float phase) {
                     .pixels[v * static_cast<uint32_t>(s.ribbon.width) + static_cast<uint32_t>(u)];
             if ((texel & 0x00ff0000u) == 0) continue;
             uint32_t& pixel = framebuffer.pixels[y * framebuffer.width + i];
-            pixel = addSaturated(pixel, texel);
+            pixel = addSaturate(pixel, texel);
         }
     }
 }

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "image/pixel.h"
+
 namespace tw {
 
 namespace {
@@ -64,15 +66,6 @@ FixedSample toFixed(const TunnelSample& s) {
              static_cast<int32_t>(static_cast<uint32_t>(s.light) << 16)}};
 }
 
-inline uint32_t saturatingAdd(uint32_t a, uint32_t b) {
-    uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        uint32_t sum = ((a >> shift) & 255u) + ((b >> shift) & 255u);
-        out |= std::min(sum, 255u) << shift;
-    }
-    return out;
-}
-
 inline uint32_t shadePixel(const uint32_t* base, const uint32_t* bump, const uint32_t* env,
                            int32_t u, int32_t v, int32_t u2, int32_t v2, uint32_t light) {
     const uint32_t index =
@@ -83,7 +76,7 @@ inline uint32_t shadePixel(const uint32_t* base, const uint32_t* bump, const uin
     const int32_t hd = static_cast<int32_t>((bump[(index + 256) & 0xFFFFu] >> 16) & 255u);
     const uint32_t row = static_cast<uint32_t>(v2 + hd - h) & 255u;
     const uint32_t column = static_cast<uint32_t>(u2 + hr - h) & 255u;
-    const uint32_t s = saturatingAdd(t, env[(row << 8) | column]);
+    const uint32_t s = addSaturate(t, env[(row << 8) | column]);
     const uint32_t r = (light * ((s >> 16) & 255u)) >> 8;
     const uint32_t g = (light * ((s >> 8) & 255u)) >> 8;
     const uint32_t b = (light * (s & 255u)) >> 8;

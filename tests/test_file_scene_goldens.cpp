@@ -13,6 +13,7 @@
 #include "scenes/greetings.h"
 #include "scenes/grey.h"
 #include "scenes/room.h"
+#include "scenes/timeline.h"
 #include "scenes/tunnel.h"
 #include "tests/support/goldens.h"
 #include "tools/write/siv_writer.h"
@@ -58,25 +59,29 @@ TEST_F(FileSceneGolden, Eye) {
 
 TEST_F(FileSceneGolden, Tunnel) {
     static TunnelScene scene;
-    golden(scene, setupTunnel, runTunnel,
-           {"tunnel", 3150, kStep30, 60, {{20, SYNC_ACCENT}}, {0, 21, 40, 59}});
+    golden(
+        scene, setupTunnel, runTunnel,
+        {"tunnel", sceneStartCs(SCENE_TUNNEL), kStep30, 60, {{20, SYNC_ACCENT}}, {0, 21, 40, 59}});
 }
 
 TEST_F(FileSceneGolden, Room) {
     static RoomScene scene;
     // 10 frames a second, past the end of the six-second intro picture.
-    golden(scene, setupRoom, runRoom, {"room", 4450, 10, 70, {}, {0, 1, 30, 65}}, true);
+    golden(scene, setupRoom, runRoom,
+           {"room", sceneStartCs(SCENE_ROOM), 10, 70, {}, {0, 1, 30, 65}}, true);
 }
 
 TEST_F(FileSceneGolden, Grey) {
     static GreyScene scene;
-    golden(scene, setupGrey, runGrey, {"grey", 9600, kStep30, 60, {{20, SYNC_BEAT}}, {0, 21, 59}});
+    golden(scene, setupGrey, runGrey,
+           {"grey", sceneStartCs(SCENE_GREY), kStep30, 60, {{20, SYNC_BEAT}}, {0, 21, 59}});
 }
 
 TEST_F(FileSceneGolden, Greetings) {
     static GreetingsScene scene;
-    golden(scene, setupGreetings, runGreetings,
-           {"greetings", 11550, kStep30, 60, {{25, SYNC_BEAT}}, {0, 26, 59}});
+    golden(
+        scene, setupGreetings, runGreetings,
+        {"greetings", sceneStartCs(SCENE_GREETINGS), kStep30, 60, {{25, SYNC_BEAT}}, {0, 26, 59}});
 }
 
 // Runs every frame of the five scenes for a while with beats and accents.
@@ -109,10 +114,10 @@ TEST(FileScenesWithoutData, DrawWithoutReadingMissingAssets) {
     runAll(
         [](Bitmap& f, float t) {
             runEye(eye, f, t);
-            runTunnel(tunnel, f, 3150 + t);
-            runRoom(room, f, 4450 + t);
-            runGrey(grey, f, 9600 + t);
-            runGreetings(greetings, f, 11550 + t);
+            runTunnel(tunnel, f, sceneStartCs(SCENE_TUNNEL) + t);
+            runRoom(room, f, sceneStartCs(SCENE_ROOM) + t);
+            runGrey(grey, f, sceneStartCs(SCENE_GREY) + t);
+            runGreetings(greetings, f, sceneStartCs(SCENE_GREETINGS) + t);
         },
         frame);
     setDataRoot(".");
@@ -157,8 +162,8 @@ TEST(FileScenesWithoutData, ShortSceneFilesSkipWhatDoesNotFit) {
     EXPECT_TRUE(bareTunnel.scene.materials.empty());
     runAll(
         [](Bitmap& f, float t) {
-            runRoom(shortRoom, f, 4450 + t);
-            runTunnel(bareTunnel, f, 3150 + t);
+            runRoom(shortRoom, f, sceneStartCs(SCENE_ROOM) + t);
+            runTunnel(bareTunnel, f, sceneStartCs(SCENE_TUNNEL) + t);
         },
         frame);
 
@@ -171,7 +176,7 @@ TEST(FileScenesWithoutData, ShortSceneFilesSkipWhatDoesNotFit) {
     EXPECT_EQ(room5Scene.scene.materials[4].base.width, 64); // the premise
     EXPECT_FALSE(room5Scene.liveTexture);
     EXPECT_EQ(room5Scene.scene.materials[4].flags, 0x2u | 0x1048u);
-    runAll([](Bitmap& f, float t) { runRoom(room5Scene, f, 4450 + t); }, frame);
+    runAll([](Bitmap& f, float t) { runRoom(room5Scene, f, sceneStartCs(SCENE_ROOM) + t); }, frame);
     setDataRoot(".");
 }
 

@@ -105,6 +105,14 @@ TEST(ForgeData, PicturesSuitTheOperationsThatUseThem) {
     Bitmap hot = picture("hot.tga");
     EXPECT_GT(lum(hot.pixels[120 * 320 + 160]), 240);
     EXPECT_GT(channel(hot.pixels[120 * 320 + 2], 16), channel(hot.pixels[120 * 320 + 2], 0) + 80);
+    // The room's lamp maps multiply the walls and floor: a bright pool in the middle, and at
+    // the clamped edges (all the room outside the lamp's cone) still about half light, or
+    // the room goes to a dark smear.
+    for (const char* name : {"s02_lightmap.tga", "s02_lightmap4.tga"}) {
+        Bitmap b = picture(name);
+        EXPECT_GT(lum(b.pixels[0]), 110) << name;
+        EXPECT_GT(lum(b.pixels[128 * 256 + 128]), lum(b.pixels[0]) + 80) << name;
+    }
     // Overlays: alpha 255 keeps the frame, so the centre is open and the border is not.
     for (const char* name : {"sweet.tga", "sweet2.tga"}) {
         Bitmap b = picture(name);
@@ -188,15 +196,20 @@ TEST(ForgeData, GreetingsStripHasTextOnlyWhereRedIsSet) {
 
 // The writer's orientation is checked against Pillow; here the content is the right way up.
 TEST(ForgeData, PicturesAreTheRightWayUp) {
-    // The credits' title sits in the top left, the water of the end card below.
+    // The credits' title sits in the lower left. All of their ink keeps to the lower part of
+    // the frame: the mirror facets of the sky above row 140 face down into the dark water,
+    // and dark ink over them could not be read.
     Bitmap creds = picture("creds.tga");
-    double title = 0, below = 0;
-    for (int y = 14; y < 46; ++y)
+    double title = 0, above = 0;
+    for (int y = 148; y < 170; ++y)
         for (int x = 14; x < 150; ++x) {
             title += lum(creds.pixels[y * 320 + x]);
-            below += lum(creds.pixels[(y + 80) * 320 + x]);
+            above += lum(creds.pixels[(y - 100) * 320 + x]);
         }
-    EXPECT_LT(title, below * 0.85);
+    EXPECT_LT(title, above * 0.85);
+    int inkAbove = 0;
+    for (int i = 0; i < 140 * 320; ++i) inkAbove += lum(creds.pixels[i]) < 200;
+    EXPECT_EQ(inkAbove, 0);
 }
 
 // ---------------------------------------------------------------- single meshes
@@ -283,6 +296,17 @@ TEST(ForgeData, SingleMeshesAgreeWithLib3dsAndAreSizedAndWoundForTheirCameras) {
             }
             EXPECT_EQ(facing, mesh.faceCount);
         }
+        // Every facet stays nearly square to the centre, so whatever the turn the facets in
+        // the lower half of the credits' view mirror the bright sky (the credits' ink sits
+        // there) and those in the upper half the dark water.
+        float leastCos = 1;
+        for (auto [a, b, c] : d.faces) {
+            Vec3 nrm = crossV(sub(d.pos[b], d.pos[a]), sub(d.pos[c], d.pos[a]));
+            Vec3 g = {d.pos[a].x + d.pos[b].x + d.pos[c].x, d.pos[a].y + d.pos[b].y + d.pos[c].y,
+                      d.pos[a].z + d.pos[b].z + d.pos[c].z};
+            leastCos = std::min(leastCos, -dotV(nrm, g) / std::sqrt(dotV(nrm, nrm) * dotV(g, g)));
+        }
+        EXPECT_GT(leastCos, 0.99f) << "a facet leans " << std::acos(leastCos) * 57.3f << " degrees";
     }
 }
 

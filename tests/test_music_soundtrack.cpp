@@ -16,30 +16,32 @@
 #endif
 
 #include "host/music_xmp.h"
+#include "scenes/timeline.h"
 
 namespace tw {
 namespace {
 
 const std::string kModule = std::string(TW_BINARY_DIR) + "/data/vekt51.xm";
 
-// Scene boundaries and the sync values each scene consumes (5, the flash, is read by the
-// demo loop in every scene).
+// The sync values each scene reads, by scene id (5, the flash, is read by the demo loop in
+// every scene); the scene windows come from the timeline's script.
+const char* const kReads[SCENE_COUNT] = {"0125", "015", "25",  "5",    "0125", "0125",
+                                         "015",  "015", "015", "0156", "5"};
 struct SceneSpan {
     const char* name;
     double from, to;
     const char* reads; // sync values as characters
 };
-const SceneSpan kScenes[] = {
-    {"eye", 0, 18.5, "0125"},        {"warp", 18.5, 31.5, "015"}, {"tunnel", 31.5, 44.5, "25"},
-    {"room", 44.5, 57, "5"},         {"twist", 57, 70, "0125"},   {"metaballs", 70, 83.5, "0125"},
-    {"spike", 83.5, 96, "015"},      {"grey", 96, 115.5, "015"},  {"greetings", 115.5, 148, "015"},
-    {"boombox", 148, 172.5, "0156"}, {"end", 172.5, 177, "5"},
-};
 
-const SceneSpan& sceneAt(double t) {
-    for (const SceneSpan& s : kScenes)
-        if (t >= s.from && t < s.to) return s;
-    return kScenes[std::size(kScenes) - 1];
+SceneSpan sceneAt(double t) {
+    SceneSpan span{};
+    for (int id = 0; id < SCENE_COUNT; ++id) {
+        float from = 0, to = 0;
+        sceneInterval(id, from, to);
+        span = {sceneName(id), from, to, kReads[id]};
+        if (t >= from && t < to) break;
+    }
+    return span;
 }
 
 std::string run(const std::string& command) {
@@ -77,7 +79,7 @@ std::vector<std::pair<double, int>> timeValueLines(const std::string& text) {
 TEST(Soundtrack, SyncsMatchTheSheetAndTheScenesThatReadThem) {
     double duration = 0;
     std::vector<SyncEvent> ev = moduleSyncs(&duration);
-    EXPECT_DOUBLE_EQ(duration, 177.0);
+    EXPECT_DOUBLE_EQ(duration, demoLengthSeconds());
 
     // The printed sheet lists exactly what the module plays, and so does --list-syncs.
     std::string dir = TW_BINARY_DIR;
@@ -92,7 +94,7 @@ TEST(Soundtrack, SyncsMatchTheSheetAndTheScenesThatReadThem) {
     int holds = 0, boundaryFlashes = 0;
     double lastFlash = -10;
     for (const SyncEvent& e : ev) {
-        const SceneSpan& s = sceneAt(e.seconds);
+        const SceneSpan s = sceneAt(e.seconds);
         EXPECT_NE(std::strchr(s.reads, '0' + e.value), nullptr)
             << "value " << e.value << " at " << e.seconds << " s: " << s.name << " never reads it";
         bool onBoundary = e.seconds > 0 && e.seconds == s.from;
@@ -106,8 +108,7 @@ TEST(Soundtrack, SyncsMatchTheSheetAndTheScenesThatReadThem) {
         }
     }
     EXPECT_EQ(holds, 1);
-    EXPECT_EQ(boundaryFlashes, static_cast<int>(std::size(kScenes)) - 1)
-        << "a boundary lacks its flash";
+    EXPECT_EQ(boundaryFlashes, SCENE_COUNT - 1) << "a boundary lacks its flash";
 }
 
 TEST(Soundtrack, ListSyncsWithoutTheModuleFails) {
@@ -151,7 +152,7 @@ TEST(Soundtrack, AnIndependentPlayerAgreesOnDurationAndSyncTimes) {
     openmpt_module* mod = openmpt_module_create_from_memory2(
         bytes.data(), bytes.size(), nullptr, nullptr, nullptr, nullptr, &err, nullptr, nullptr);
     ASSERT_NE(mod, nullptr) << "libopenmpt error " << err;
-    EXPECT_NEAR(openmpt_module_get_duration_seconds(mod), 177.0, 0.001);
+    EXPECT_NEAR(openmpt_module_get_duration_seconds(mod), demoLengthSeconds(), 0.001);
 
     // Read every E8x with libopenmpt's own pattern reader, timed by its own seek.
     std::vector<std::pair<double, int>> theirs;

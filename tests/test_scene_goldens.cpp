@@ -10,6 +10,7 @@
 #include "scenes/boombox.h"
 #include "scenes/metaballs.h"
 #include "scenes/spike.h"
+#include "scenes/timeline.h"
 #include "scenes/twist.h"
 #include "scenes/warp.h"
 #include "tests/support/goldens.h"
@@ -34,7 +35,12 @@ TEST_F(SceneGolden, Warp) {
     setupWarp(scene);
     EXPECT_TRUE(quiet.lines.empty()) << quiet.lines.front();
     playGolden(
-        {"warp", 1850, 10.0f / 3, 60, {{20, SYNC_BEAT}, {45, SYNC_BEAT}}, {0, 21, 59}},
+        {"warp",
+         sceneStartCs(SCENE_WARP),
+         10.0f / 3,
+         60,
+         {{20, SYNC_BEAT}, {45, SYNC_BEAT}},
+         {0, 21, 59}},
         [](Bitmap& f, float t) { runWarp(scene, f, t); }, frame);
 }
 
@@ -47,7 +53,12 @@ TEST_F(SceneGolden, Twist) {
         for (int x = 0; x < 320; ++x)
             frame.pixels[y * 320 + x] = makeColour(x * 255 / 319, y, 255 - y, 255);
     playGolden(
-        {"twist", 5700, 10.0f / 3, 60, {{25, SYNC_BEAT}, {35, SYNC_ACCENT}}, {10, 37, 59}},
+        {"twist",
+         sceneStartCs(SCENE_TWIST),
+         10.0f / 3,
+         60,
+         {{25, SYNC_BEAT}, {35, SYNC_ACCENT}},
+         {10, 37, 59}},
         [](Bitmap& f, float t) { runTwist(scene, f, t); }, frame);
 }
 
@@ -56,7 +67,7 @@ TEST_F(SceneGolden, Spike) {
     setupSpike(scene);
     EXPECT_TRUE(quiet.lines.empty()) << quiet.lines.front();
     playGolden(
-        {"spike", 8350, 5, 110, {{30, SYNC_BEAT}}, {25, 33, 80, 109}},
+        {"spike", sceneStartCs(SCENE_SPIKE), 5, 110, {{30, SYNC_BEAT}}, {25, 33, 80, 109}},
         [](Bitmap& f, float t) { runSpike(scene, f, t); }, frame);
 }
 
@@ -66,7 +77,12 @@ TEST_F(SceneGolden, Metaballs) {
     EXPECT_TRUE(quiet.lines.empty()) << quiet.lines.front();
     // A beat at frame 15 (kick and vertical blur only), a value-2 blur at frame 40.
     playGolden(
-        {"metaballs", 7000, 10.0f / 3, 60, {{15, SYNC_BEAT}, {40, SYNC_ACCENT}}, {0, 16, 45, 59}},
+        {"metaballs",
+         sceneStartCs(SCENE_METABALLS),
+         10.0f / 3,
+         60,
+         {{15, SYNC_BEAT}, {40, SYNC_ACCENT}},
+         {0, 16, 45, 59}},
         [](Bitmap& f, float t) { runMetaballs(scene, f, t); }, frame);
 }
 
@@ -78,7 +94,7 @@ TEST_F(SceneGolden, Boombox) {
     // hold only blurs.
     playGolden(
         {"boombox",
-         14800,
+         sceneStartCs(SCENE_BOOMBOX),
          10.0f / 3,
          90,
          {{20, SYNC_BEAT}, {50, SYNC_HOLD}, {60, SYNC_BEAT}},
@@ -104,9 +120,9 @@ TEST(SceneWithoutData, DrawsWithoutReadingMissingAssets) {
     for (int i = 0; i < 150; ++i) {
         const float t = static_cast<float>(i) * 5;
         syncFlags[SYNC_BEAT] = (i % 40 == 0) ? 1.0f : 0.0f;
-        runWarp(warp, frame, 1850 + t);
-        runTwist(twist, frame, 5700 + t);
-        runSpike(spike, frame, 8350 + t);
+        runWarp(warp, frame, sceneStartCs(SCENE_WARP) + t);
+        runTwist(twist, frame, sceneStartCs(SCENE_TWIST) + t);
+        runSpike(spike, frame, sceneStartCs(SCENE_SPIKE) + t);
     }
     // Only the grey fill, smoothing and grain remain of the spike scene.
     EXPECT_NEAR(static_cast<int>(frame.pixels[120 * 320 + 160] & 255u), 127 + 8, 10);

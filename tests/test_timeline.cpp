@@ -1,8 +1,8 @@
 // The timeline script: scene selection by time, stalls, the end.
 #include <gtest/gtest.h>
 
-#include "host/timeline.h"
 #include "scenes/registry.h"
+#include "scenes/timeline.h"
 
 namespace tw {
 namespace {

@@ -1,24 +1,13 @@
-// Test doubles for the platform seam and the frame hash.
+// Test doubles for the platform seam.
 #include "tests/support/fakes.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
-namespace tw::test {
+#include "tests/support/png_io.h"
 
-uint64_t frameHash(const Bitmap& bitmap) {
-    uint64_t h = 1469598103934665603ull;
-    int32_t n = bitmap.pixelCount();
-    for (int32_t i = 0; i < n && bitmap.pixels; ++i) {
-        uint32_t p = bitmap.pixels[i];
-        for (int b = 0; b < 4; ++b) {
-            h ^= (p >> (8 * b)) & 255u;
-            h *= 1099511628211ull;
-        }
-    }
-    return h;
-}
+namespace tw::test {
 
 std::string hex64(uint64_t v) {
     char buf[17];
@@ -32,7 +21,7 @@ bool RecordingSink::pollQuit() {
 }
 
 bool RecordingSink::present(const Bitmap& frame) {
-    hashes.push_back(frameHash(frame));
+    hashes.push_back(tw::frameHash(frame));
     if (keepFrames) frames.emplace_back(frame.pixels, frame.pixels + frame.pixelCount());
     return true;
 }

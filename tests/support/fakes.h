@@ -1,5 +1,5 @@
 // Test doubles for the platform seam: a recording frame sink, a scripted clock and music that
-// fires syncs at chosen demo times; plus a frame hash for golden-frame tests.
+// fires syncs at chosen demo times.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +12,7 @@
 
 namespace tw::test {
 
-// 64-bit FNV-1a over the pixel words of a bitmap (golden frames store these as hex).
-uint64_t frameHash(const Bitmap& bitmap);
+// 16 hex digits of a frame hash (tests/support/png_io.h).
 std::string hex64(uint64_t v);
 
 struct RecordingSink final : FrameSink {

@@ -1,4 +1,4 @@
-// PNG reading and writing through libpng, frame hashes, and side-by-side difference pictures.
+// PNG reading through libpng, the frame hash, and side-by-side difference pictures.
 #include "png_io.h"
 
 #include <png.h>
@@ -9,37 +9,6 @@
 #include <vector>
 
 namespace tw {
-
-bool writePng(const std::string& path, const Bitmap& picture) {
-    if (!picture.holds(picture.pixelCount()) || picture.pixelCount() == 0) return false;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return false;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width),
-                 static_cast<png_uint_32>(picture.height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<png_byte> row(static_cast<size_t>(picture.width) * 3);
-    for (int y = 0; y < picture.height; ++y) {
-        for (int x = 0; x < picture.width; ++x) {
-            const uint32_t p = picture.pixels[y * picture.width + x];
-            row[static_cast<size_t>(x) * 3 + 0] = static_cast<png_byte>(p >> 16);
-            row[static_cast<size_t>(x) * 3 + 1] = static_cast<png_byte>(p >> 8);
-            row[static_cast<size_t>(x) * 3 + 2] = static_cast<png_byte>(p);
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0;
-}
 
 bool readPng(const std::string& path, Bitmap& picture) {
     png_image image{};

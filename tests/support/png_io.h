@@ -4,12 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include "host/png_writer.h"
 #include "image/bitmap.h"
 
 namespace tw {
 
-// Writes the picture as 8-bit RGB (the alpha byte of frame pixels carries no meaning).
-bool writePng(const std::string& path, const Bitmap& picture);
 // Reads an 8-bit RGB or RGBA PNG into a new bitmap (alpha 0xFF); false on any problem.
 bool readPng(const std::string& path, Bitmap& picture);
 // FNV-1a over the colour bytes of every pixel (alpha excluded), for golden comparisons.

@@ -8,8 +8,7 @@
 #include <cstring>
 #include <map>
 
-#include <png.h>
-
+#include "host/png_writer.h"
 #include "tools/forge/models.h"
 #include "tools/forge/pictures.h"
 #include "tools/write/tga_writer.h"
@@ -253,39 +252,13 @@ void blit(Canvas& sheet, const Canvas& src, int x0, int y0, int w, int h, AlphaU
         }
 }
 
-bool writePng(const std::string& path, const Canvas& c, std::string& error) {
-    std::FILE* fp = std::fopen(path.c_str(), "wb");
-    if (!fp) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(fp);
-        error = "cannot encode " + path;
-        return false;
-    }
-    png_init_io(png, fp);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(c.width), static_cast<png_uint_32>(c.height),
-                 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<uint8_t> row(static_cast<size_t>(c.width) * 3);
-    for (int y = 0; y < c.height; ++y) {
-        for (int x = 0; x < c.width; ++x) {
-            const Rgba& p = c.at(x, y);
-            row[x * 3] = static_cast<uint8_t>(std::lround(clamp01(p.r) * 255));
-            row[x * 3 + 1] = static_cast<uint8_t>(std::lround(clamp01(p.g) * 255));
-            row[x * 3 + 2] = static_cast<uint8_t>(std::lround(clamp01(p.b) * 255));
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    if (std::fclose(fp) != 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
+bool writeCanvasPng(const std::string& path, const Canvas& c, std::string& error) {
+    Bitmap picture = createBitmap(c.width, c.height);
+    const std::vector<uint32_t> words = toWords(c);
+    std::copy(words.begin(), words.end(), picture.pixels);
+    errno = 0;
+    if (!writePng(path, picture)) {
+        error = "cannot write " + path + (errno ? std::string(": ") + std::strerror(errno) : "");
         return false;
     }
     return true;
@@ -397,7 +370,7 @@ bool writeContactSheet(const std::string& path, std::string& error) {
         drawText(sheet, text, caption, pad, static_cast<float>(y + ribbonRows * 36 + 10),
                  "greets.tga (4096x32, in four rows)", ink);
     }
-    return writePng(path, sheet, error);
+    return writeCanvasPng(path, sheet, error);
 }
 
 } // namespace tw

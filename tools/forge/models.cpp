@@ -132,7 +132,7 @@ RMesh lattice() {
 RMesh faceted() {
     RMesh s = icosphere(3, 1.0f);
     for (size_t i = 0; i < s.pos.size(); ++i) {
-        float j = 0.92f + 0.16f * hashUnit(static_cast<int32_t>(i), 0, 0, 4242);
+        float j = 0.9925f + 0.015f * hashUnit(static_cast<int32_t>(i), 0, 0, 4242);
         s.pos[i] = s.pos[i] * (3000.0f * j);
     }
     RMesh out;
@@ -305,16 +305,18 @@ ForgeScene valleyScene() {
     return s;
 }
 
-// The grey scene: blocks spiralling round a column; the red ground shows between them.
+// The grey scene: bright blocks spiralling round a column inside a dark rust dome. The dome
+// hides the scene's red clear colour, so the colour each beat brings back is rust and ember.
 ForgeScene spiralScene() {
     ForgeScene s;
     s.file = "scene04.3ds";
-    s.role = "grey scene: blocks spiralling round a column";
+    s.role = "grey scene: bright blocks spiralling round a column in a rust dome";
     s.materials = {{"emberchrome", "tw_ember.tga", "s08_back32.tga", "", false},
                    // A plain texture: the scene turns a second layer here into a multiply,
-                   // which left these blocks too dark to survive the grain.
-                   {"tealglass", "tw_glass.tga", "", "", false},
-                   {"column", "tw_rock.tga", "", "", false}};
+                   // which would leave these blocks too dark to survive the grain.
+                   {"frost", "tw_frost.tga", "", "", false},
+                   {"column", "tw_rock.tga", "", "", false},
+                   {"rust", "tw_rust.tga", "", "", false}};
     RMesh warm, cold;
     warm.name = "warm";
     cold.name = "cold";
@@ -332,6 +334,14 @@ ForgeScene spiralScene() {
     addPart(s, cold, 1);
     RMesh col = column("column", {0, 320, 0}, -520, 40, 16);
     addPart(s, col, 2);
+    // The dome: seen from inside, well clear of the camera's orbit (720 units out).
+    RMesh dome = icosphere(3, 1500);
+    orientAbout(dome, {0, 0, 0}, false);
+    dome = unshared(dome);
+    sphericalUV(dome);
+    translate(dome, {0, -100, 0});
+    dome.name = "dome";
+    addPart(s, dome, 3);
 
     CameraPath cam;
     cam.name = "Camera01";

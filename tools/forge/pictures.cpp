@@ -266,7 +266,7 @@ Canvas stone() {
         float row = std::floor(y / 32);
         float sx = x + (static_cast<int>(row) % 2 ? 32.0f : 0.0f);
         float tone = hashUnit(static_cast<int>(sx / 64) & 3, static_cast<int>(row) & 7, 0, 3);
-        Rgba base = mix(hex("#3a4a55"), hex("#6f8088"), tone * 0.7f + 0.3f * h);
+        Rgba base = mix(hex("#4a5c68"), hex("#8697a0"), tone * 0.7f + 0.3f * h);
         return scaled(base, 0.45f + 0.75f * h);
     });
     return c;
@@ -278,7 +278,7 @@ Canvas floorTiles() {
         int tx = static_cast<int>(x / 64), ty = static_cast<int>(y / 64);
         float px = std::fmod(x, 64.0f), py = std::fmod(y, 64.0f);
         float edge = std::min(std::min(px, 64 - px), std::min(py, 64 - py));
-        Rgba base = ((tx + ty) % 2) ? hex("#1c3a44") : hex("#2c5560");
+        Rgba base = ((tx + ty) % 2) ? hex("#35606c") : hex("#4a808c");
         float n = fbm(x / 24, y / 24, 11, 3, 17);
         Rgba col = scaled(base, 0.8f + 0.5f * n);
         col = mix(scaled(kNight0, 1), col, smoothstep(0.5f, 2.0f, edge));
@@ -322,6 +322,33 @@ Canvas ember() {
     return c;
 }
 
+// The grey scene's backdrop: dark rust in broad soft drifts. Drained of colour and grained it
+// is near black, so the bright blocks read against it; the beat's brighten lifts it to
+// rust and ember (the darkest texel to about #70230c, the brightest to #ff8a2a).
+Canvas rust() {
+    Canvas c = makeCanvas(256, 256, kNight0);
+    paint(c, [](float x, float y) {
+        float n = fbm(x / 64, y / 64, 4, 3, 611);
+        float drift = 0.5f + 0.5f * std::sin(2 * kPi * (y / 128.0f) + 3 * n);
+        return mix(hex("#3a1206"), hex("#8a4716"), smoothstep(0.2f, 0.9f, 0.6f * n + 0.4f * drift));
+    });
+    return c;
+}
+
+// The grey scene's cold blocks: ice panels with teal seams, bright enough to stand out of
+// the heavy grain once the frame is drained of colour.
+Canvas frost() {
+    Canvas c = makeCanvas(256, 256, kNight0);
+    paint(c, [](float x, float y) {
+        float px = std::fmod(x, 64.0f), py = std::fmod(y, 64.0f);
+        float edge = std::min(std::min(px, 64 - px), std::min(py, 64 - py));
+        float n = fbm(x / 40, y / 40, 6, 3, 733);
+        Rgba col = mix(mix(kTeal, kIce, 0.55f), kIce, n);
+        return mix(kTeal, col, smoothstep(1.0f, 4.0f, edge));
+    });
+    return c;
+}
+
 Canvas lightStrips() {
     Canvas c = makeCanvas(256, 256, kNight0);
     paint(c, [](float x, float y) {
@@ -342,8 +369,8 @@ Canvas lampPool(bool rings) {
         float r = std::sqrt(dx * dx + dy * dy);
         float fall = 1 - smoothstep(0.05f, 0.95f, r);
         if (rings) fall *= 0.88f + 0.12f * std::cos(r * 40.0f);
-        Rgba warm = {1.0f, 0.93f, 0.82f, 1};
-        Rgba dim = {0.16f, 0.2f, 0.26f, 1};
+        Rgba warm = {1.0f, 0.88f, 0.7f, 1};
+        Rgba dim = {0.46f, 0.5f, 0.58f, 1};
         return mix(dim, warm, fall);
     });
     return c;
@@ -526,25 +553,31 @@ Canvas scanlines() {
     return c;
 }
 
+// The credits multiply the frame, so dark ink reads only over light ground. The sky behind
+// them is a ball of mirror facets seen from inside: facets in the lower half of the frame
+// face up and mirror the bright sky, those in the upper half face down and mirror the dark
+// water. So every line sits in the lower half, clear of the water facets.
 Canvas credits(const TextSetter& ts) {
     Canvas c = makeCanvas(320, 240, kWhite);
     const Rgba ink = kNight1;
-    TextStyle title{FontFace::Bold, 30, 2};
-    drawText(c, ts, title, 14, 40, "tarnwick", ink);
-    drawLineAA(c, 15, 49, 15 + measureText(ts, title, "tarnwick"), 49, 2, kEmber0);
-    TextStyle small{FontFace::Regular, 11, 1};
-    drawText(c, ts, small, 15, 64, "a night by cold water", ink);
-    TextStyle role{FontFace::Regular, 10, 2};
-    TextStyle who{FontFace::Bold, 15, 0.5f};
+    TextStyle title{FontFace::Bold, 30, 1.5f};
+    const float titleW = measureText(ts, title, "tarnwick");
+    drawText(c, ts, title, 14, 169, "tarnwick", ink);
+    drawLineAA(c, 15, 176, 15 + titleW, 176, 2, kEmber0);
+    TextStyle small{FontFace::Regular, 10, 0.5f};
+    const char* motto = "a night by cold water";
+    drawText(c, ts, small, 306 - measureText(ts, small, motto), 169, motto, ink);
+    TextStyle role{FontFace::Bold, 9, 2};
+    TextStyle who{FontFace::Bold, 14, 0.5f};
     const char* lines[3][2] = {{"CODE", "the tarnwick project"},
                                {"GRAPHICS", "drawn by its own forge"},
                                {"MUSIC", "synthesised in the forge"}};
-    float y = 176;
+    float y = 192;
     for (auto& l : lines) {
-        float w = measureText(ts, who, l[1]);
-        drawText(c, ts, role, 306 - measureText(ts, role, l[0]), y - 14, l[0], kEmber0);
-        drawText(c, ts, who, 306 - w, y, l[1], ink);
-        y += 25;
+        const float x = 306 - measureText(ts, who, l[1]);
+        drawText(c, ts, role, x - 8 - measureText(ts, role, l[0]), y, l[0], kEmber0);
+        drawText(c, ts, who, x, y, l[1], ink);
+        y += 18;
     }
     return c;
 }
@@ -700,7 +733,7 @@ std::vector<Picture> makePictures(const TextSetter& ts) {
     put("sweet.tga", "backdrop: overlay frame, alpha 255 keeps the frame", frameOverlay(ts));
     put("sweet2.tga", "tunnel: letterbox overlay, alpha 255 keeps the frame", letterboxOverlay(ts));
     put("blm.tga", "room: multiply, a soft vignette",
-        vignette({1, 0.98f, 0.94f, 1}, hex("#46505f"), 0.35f, 1.25f, 0));
+        vignette({1, 0.98f, 0.94f, 1}, hex("#7d8794"), 0.4f, 1.3f, 0));
     put("fake.tga", "room: multiply for the first six seconds, cold scanlines", scanlines());
     put("creds.tga", "credits: multiply, white with dark text", credits(ts));
     put("hot.tga", "metaballs: multiply, bright centre, ember edges", hotTint());
@@ -724,12 +757,14 @@ std::vector<Picture> makePictures(const TextSetter& ts) {
     put("s02_lightmap4.tga", "room: the viewer's lamp with reflector rings, wall layer",
         lampPool(true));
     put("tw_stone.tga", "room walls", stone());
-    put("tw_floor.tga", "room floor and grey-scene blocks", floorTiles());
+    put("tw_floor.tga", "room floor", floorTiles());
     put("tw_glass.tga", "room glass panes", glass());
     put("tw_screen.tga", "room screen before the first live frame", testCard(ts));
     put("tw_rock.tga", "scene rock", rock());
     put("tw_ember.tga", "scene ember light", ember());
     put("tw_lights.tga", "tunnel light rings", lightStrips());
+    put("tw_rust.tga", "grey scene backdrop: dark rust that the beat lifts to ember", rust());
+    put("tw_frost.tga", "grey scene cold blocks: bright ice panels", frost());
     return out;
 }
 

@@ -1,36 +1,7 @@
-// The fixed script and its interpreter.
-#include "host/timeline.h"
-
-#include "scenes/registry.h"
+// The timeline interpreter and the scene windows it reads from the script.
+#include "scenes/timeline.h"
 
 namespace tw {
-
-const TimelineEntry kDemoScript[] = {
-    {TL_SCENE, SCENE_EYE},
-    {TL_WAIT, 1850},
-    {TL_SCENE, SCENE_WARP},
-    {TL_WAIT, 3150},
-    {TL_SCENE, SCENE_TUNNEL},
-    {TL_WAIT, 4450},
-    {TL_SCENE, SCENE_ROOM},
-    {TL_WAIT, 5700},
-    {TL_SCENE, SCENE_TWIST},
-    {TL_WAIT, 7000},
-    {TL_SCENE, SCENE_METABALLS},
-    {TL_WAIT, 8350},
-    {TL_SCENE, SCENE_SPIKE},
-    {TL_WAIT, 9600},
-    {TL_SCENE, SCENE_GREY},
-    {TL_WAIT, 11550},
-    {TL_SCENE, SCENE_GREETINGS},
-    {TL_WAIT, 14800},
-    {TL_SCENE, SCENE_BOOMBOX},
-    {TL_WAIT, 17250},
-    {TL_SCENE, SCENE_END},
-    {TL_WAIT, 17700},
-    {TL_END, 0},
-};
-const int kDemoScriptLength = sizeof(kDemoScript) / sizeof(kDemoScript[0]);
 
 void timelineCreate(Timeline& timeline, const TimelineEntry* script) {
     timeline.time = 0;
@@ -75,6 +46,24 @@ bool sceneInterval(int32_t sceneId, float& startSeconds, float& endSeconds) {
         }
     }
     return false;
+}
+
+float sceneStartCs(int32_t sceneId) {
+    int32_t start = 0;
+    for (const TimelineEntry& e : kDemoScript) {
+        if (e.op == TL_SCENE && e.arg == sceneId) return static_cast<float>(start);
+        if (e.op == TL_WAIT) start = e.arg;
+    }
+    return 0;
+}
+
+float sceneEndCs(int32_t sceneId) {
+    bool found = false;
+    for (const TimelineEntry& e : kDemoScript) {
+        if (e.op == TL_SCENE && e.arg == sceneId) found = true;
+        if (e.op == TL_WAIT && found) return static_cast<float>(e.arg);
+    }
+    return 0;
 }
 
 } // namespace tw
