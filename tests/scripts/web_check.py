@@ -179,6 +179,17 @@ def main():
         failed = [r for r in requests if r[0] not in ("200", "204")]
         check(requests and not failed, f"every request succeeded: {failed[:5]}")
 
+        # The live page: the sound plays (no click needed with this autoplay policy) and the
+        # demo time follows the audio clock.
+        server = Server(site, work)
+        CHROMIUM.append("--autoplay-policy=no-user-gesture-required")
+        result, _ = run_page(server, work, "?autostart&report=1", "live", 300)
+        CHROMIUM.pop()
+        server.stop()
+        check(result is not None and result.get("sound") and result["frames"] > 10 and
+              abs(result["demoSeconds"] - result["clockSeconds"]) < 1e-5,
+              f"the live page plays the sound and its picture follows the audio clock: {result}")
+
         # A screenshot of the page mid-run (the test clock stops at 50 s).
         shot = os.path.abspath(os.path.join(out, "web-screenshot.png"))
         server = Server(site, work)
