@@ -10,35 +10,14 @@
 
 #include "base/report.h"
 #include "formats/siv.h"
+#include "tests/support/bytes.h"
 #include "tools/write/tga_writer.h"
 
 namespace tw {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-struct Body {
-    Bytes b;
-    Body& i32(int32_t v) {
-        for (int k = 0; k < 4; ++k)
-            b.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * k)));
-        return *this;
-    }
-    Body& f32(float f) {
-        int32_t u;
-        std::memcpy(&u, &f, 4);
-        return i32(u);
-    }
-    Body& text(const std::string& s, size_t width) {
-        for (size_t k = 0; k < width; ++k)
-            b.push_back(k < s.size() ? static_cast<uint8_t>(s[k]) : 0);
-        return *this;
-    }
-    Body& zeros(size_t n) {
-        b.insert(b.end(), n, 0);
-        return *this;
-    }
-};
+using test::ByteBuilder;
+using test::Bytes;
 
 struct Counts {
     int objects = 1, textures = 0, materials = 0, cameras = 0, extras = 0, tracks = 0;
@@ -47,7 +26,7 @@ struct Counts {
 // A body with the given counts; every section's content is made from simple patterns.
 Bytes makeBody(const Counts& n, int version = 7, const std::string& tag = "MAINCHUNK",
                int keysPerTrack = 3) {
-    Body b;
+    ByteBuilder b;
     b.text("PSIV", 4).i32(version).text(tag, 9);
     b.zeros(40);
     for (int c : {n.objects, n.textures, n.materials, n.cameras, n.extras, n.tracks}) b.i32(c);
@@ -83,12 +62,11 @@ Bytes compressBody(const Bytes& body, int64_t declaredLen = -1) {
     Bytes packed(size);
     EXPECT_EQ(compress(packed.data(), &size, body.data(), body.size()), Z_OK);
     packed.resize(size);
-    Body f;
+    ByteBuilder f;
     f.text("ZSIV", 4).i32(declaredLen != -1 ? static_cast<int32_t>(declaredLen)
                                             : static_cast<int32_t>(body.size()));
     f.i32(static_cast<int32_t>(packed.size()));
-    f.b.insert(f.b.end(), packed.begin(), packed.end());
-    return f.b;
+    return f.raw(packed);
 }
 
 std::string tempFile(const std::string& name, const Bytes& bytes) {

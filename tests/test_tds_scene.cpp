@@ -9,102 +9,70 @@
 #include <vector>
 
 #include "formats/tds_scene.h"
+#include "tests/support/bytes.h"
 #include "tools/write/tga_writer.h"
 
 namespace tw {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-struct Build {
-    Bytes b;
-    Build& u16(uint32_t v) {
-        b.push_back(v & 255);
-        b.push_back((v >> 8) & 255);
-        return *this;
-    }
-    Build& u32(uint32_t v) { return u16(v & 0xffff).u16(v >> 16); }
-    Build& f32(float f) {
-        uint32_t u;
-        std::memcpy(&u, &f, 4);
-        return u32(u);
-    }
-    Build& xyz(float x, float y, float z) { return f32(x).f32(y).f32(z); }
-    Build& str(const std::string& s) {
-        b.insert(b.end(), s.begin(), s.end());
-        b.push_back(0);
-        return *this;
-    }
-    Build& raw(const Bytes& more) {
-        b.insert(b.end(), more.begin(), more.end());
-        return *this;
-    }
-    operator Bytes() const { return b; }
-};
-
-Bytes chunk(uint16_t id, const Bytes& body) {
-    Build h;
-    h.u16(id).u32(static_cast<uint32_t>(body.size() + 6)).raw(body);
-    return h;
-}
-Bytes cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
+using test::ByteBuilder;
+using test::Bytes;
+using test::cat;
+using test::chunk;
 
 Bytes editor(const Bytes& body) {
-    return chunk(0x3D3D, cat({chunk(0x3D3E, Build().u32(3)), body}));
+    return chunk(0x3D3D, cat({chunk(0x3D3E, ByteBuilder().u32(3)), body}));
 }
 Bytes mainChunk(const Bytes& body) {
-    return chunk(0x4D4D, cat({chunk(0x0002, Build().u32(3)), body}));
+    return chunk(0x4D4D, cat({chunk(0x0002, ByteBuilder().u32(3)), body}));
 }
 
 Bytes material(const std::string& name, const Bytes& maps = {}) {
-    return chunk(0xAFFF, cat({chunk(0xA000, Build().str(name)),
+    return chunk(0xAFFF, cat({chunk(0xA000, ByteBuilder().str(name)),
                               chunk(0xA020, chunk(0x0011, Bytes{10, 20, 30})), maps}));
 }
 Bytes map(uint16_t id, const std::string& file) {
-    return chunk(id, cat({chunk(0x0030, Build().u16(100)), chunk(0xA300, Build().str(file))}));
+    return chunk(
+        id, cat({chunk(0x0030, ByteBuilder().u16(100)), chunk(0xA300, ByteBuilder().str(file))}));
 }
 
 // A triangle mesh object: vertices, one face per triple, optional groups and mapping.
 Bytes meshObject(const std::string& name, const std::vector<float>& xyz,
                  const std::vector<int>& faces, const std::vector<std::string>& groups = {},
                  const std::vector<float>& uv = {}) {
-    Build v;
+    ByteBuilder v;
     v.u16(static_cast<uint32_t>(xyz.size() / 3));
     for (float f : xyz) v.f32(f);
-    Build f;
+    ByteBuilder f;
     f.u16(static_cast<uint32_t>(faces.size() / 3));
     for (size_t i = 0; i < faces.size(); i += 3)
         f.u16(faces[i]).u16(faces[i + 1]).u16(faces[i + 2]).u16(7);
-    for (const std::string& g : groups) f.raw(chunk(0x4130, Build().str(g).u16(1).u16(0)));
-    f.raw(chunk(0x4150, Build().u32(1)));
+    for (const std::string& g : groups) f.raw(chunk(0x4130, ByteBuilder().str(g).u16(1).u16(0)));
+    f.raw(chunk(0x4150, ByteBuilder().u32(1)));
     Bytes body = cat({chunk(0x4110, v), chunk(0x4120, f)});
     if (!uv.empty()) {
-        Build m;
+        ByteBuilder m;
         m.u16(static_cast<uint32_t>(uv.size() / 2));
         for (float x : uv) m.f32(x);
         body = cat({body, chunk(0x4140, m)});
     }
-    return chunk(0x4000, cat({Build().str(name), chunk(0x4100, body)}));
+    return chunk(0x4000, cat({ByteBuilder().str(name), chunk(0x4100, body)}));
 }
 
 Bytes cameraObject(const std::string& name, float px, float py, float pz, float tx, float ty,
                    float tz) {
-    Build c;
+    ByteBuilder c;
     c.xyz(px, py, pz).xyz(tx, ty, tz).f32(0).f32(35);
-    c.raw(chunk(0x4710, Build().f32(1).f32(1000)));
-    return chunk(0x4000, cat({Build().str(name), chunk(0x4700, c)}));
+    c.raw(chunk(0x4710, ByteBuilder().f32(1).f32(1000)));
+    return chunk(0x4000, cat({ByteBuilder().str(name), chunk(0x4700, c)}));
 }
 
 Bytes lightObject(const std::string& name, float x, float y, float z) {
-    Build l;
+    ByteBuilder l;
     l.xyz(x, y, z)
-        .raw(chunk(0x0010, Build().xyz(0.5f, 0.25f, 1)))
-        .raw(chunk(0x4610, Build().u32(0)));
-    return chunk(0x4000, cat({Build().str(name), chunk(0x4600, l)}));
+        .raw(chunk(0x0010, ByteBuilder().xyz(0.5f, 0.25f, 1)))
+        .raw(chunk(0x4610, ByteBuilder().u32(0)));
+    return chunk(0x4000, cat({ByteBuilder().str(name), chunk(0x4600, l)}));
 }
 
 struct Key {
@@ -113,7 +81,7 @@ struct Key {
     float x, y, z;
 };
 Bytes positionTrack(const std::vector<Key>& keys) {
-    Build t;
+    ByteBuilder t;
     t.u16(0).u32(0).u32(0).u32(static_cast<uint32_t>(keys.size()));
     for (const Key& k : keys) {
         t.u32(k.frame).u16(k.flags);
@@ -124,12 +92,13 @@ Bytes positionTrack(const std::vector<Key>& keys) {
     return chunk(0xB020, t);
 }
 Bytes node(uint16_t id, const std::string& name, const Bytes& tracks) {
-    return chunk(id, cat({chunk(0xB030, Build().u16(1)),
-                          chunk(0xB010, Build().str(name).u16(0).u16(0).u16(0xffff)), tracks}));
+    return chunk(id,
+                 cat({chunk(0xB030, ByteBuilder().u16(1)),
+                      chunk(0xB010, ByteBuilder().str(name).u16(0).u16(0).u16(0xffff)), tracks}));
 }
 Bytes keyframer(const Bytes& nodes) {
-    return chunk(0xB000, cat({chunk(0xB00A, Build().u16(5).str("MAXSCENE").u32(100)),
-                              chunk(0xB008, Build().u32(0).u32(100)), nodes}));
+    return chunk(0xB000, cat({chunk(0xB00A, ByteBuilder().u16(5).str("MAXSCENE").u32(100)),
+                              chunk(0xB008, ByteBuilder().u32(0).u32(100)), nodes}));
 }
 
 std::string tempFile(const std::string& name, const Bytes& bytes) {
@@ -161,11 +130,11 @@ void expectFloats(const std::vector<float>& got, std::initializer_list<float> wa
 const std::vector<float> kTri = {0, 0, 0, 1, 0, 0, 0, 1, 0};
 
 TEST(TdsScene, GeometryAxesAndMapping) {
-    Bytes twin = chunk(0x4100, chunk(0x4110, Build().u16(1).xyz(1, 1, 1)));
+    Bytes twin = chunk(0x4100, chunk(0x4110, ByteBuilder().u16(1).xyz(1, 1, 1)));
     Bytes file = editorFile({
         meshObject("Box", {1, 2, 3, 4, 5, 6, -1, 0, 8}, {0, 1, 2, 2, 1, 0}, {},
                    {0.25f, 0.75f, 1, 0}),
-        chunk(0x4000, cat({Build().str("Twin"), twin, twin})),
+        chunk(0x4000, cat({ByteBuilder().str("Twin"), twin, twin})),
     });
     Scene3ds s = readOk("geometry", file);
     ASSERT_EQ(s.objectCount, 3);
@@ -246,8 +215,8 @@ TEST(TdsScene, CamerasLightsAndTracks) {
                                  {15, 0x5, 4, 5, 6},
                                  {30, 0x1f, 7, 8, 9},
                                  {60, 0x10, 10, 11, 12}}),
-                  chunk(0xB021,
-                        Build().u16(0).u32(0).u32(0).u32(1).u32(0).u16(0).f32(0).xyz(0, 0, 1))})),
+                  chunk(0xB021, ByteBuilder().u16(0).u32(0).u32(0).u32(1).u32(0).u16(0).f32(0).xyz(
+                                    0, 0, 1))})),
         node(0xB004, "Cam", positionTrack({{0, 0, -1, -2, -3}})),
         node(0xB005, "Lamp", positionTrack({{3, 0, 0, 0, 0}, {6, 0, 1, 1, 1}})),
         node(0xB003, "Ghost", positionTrack({{0, 0, 0, 0, 0}})),
@@ -360,8 +329,8 @@ TEST(TdsScene, TruncatedFilesKeepWhatWasRead) {
 
 TEST(TdsScene, LyingLengthsAndCountsStopTheWalk) {
     // A vertex list claiming 1000 points holds 2: the two are kept, the walk stops.
-    Bytes verts = chunk(0x4110, Build().u16(1000).xyz(1, 2, 3).xyz(4, 5, 6));
-    Bytes lying = editorFile({chunk(0x4000, cat({Build().str("L"), chunk(0x4100, verts)})),
+    Bytes verts = chunk(0x4110, ByteBuilder().u16(1000).xyz(1, 2, 3).xyz(4, 5, 6));
+    Bytes lying = editorFile({chunk(0x4000, cat({ByteBuilder().str("L"), chunk(0x4100, verts)})),
                               cameraObject("After", 0, 0, 0, 1, 1, 1)});
     Scene3ds s = readOk("lyingcount", lying);
     ASSERT_EQ(s.objectCount, 1);
@@ -371,14 +340,14 @@ TEST(TdsScene, LyingLengthsAndCountsStopTheWalk) {
     // A sub-chunk whose length runs past its parent, or a zero-length one that could make
     // the walk spin: nothing after it is read.
     Bytes good = meshObject("Good", {0, 0, 0}, {});
-    Bytes bad = chunk(0x4000, Build().str("Bad"));
+    Bytes bad = chunk(0x4000, ByteBuilder().str("Bad"));
     bad[2] = bad[3] = 0xff; // length far past the editor chunk
     for (const Bytes& stop : {bad, Bytes{0x00, 0x40, 0, 0, 0, 0}})
         EXPECT_EQ(readOk("stop", editorFile({good, stop, good})).objectCount, 1);
 
     // A key count of four billion in a small track allocates nothing large and keeps no key.
-    Bytes huge =
-        chunk(0xB020, Build().u16(0).u32(0).u32(0).u32(0xffffffffu).u32(0).u16(0).xyz(1, 2, 3));
+    Bytes huge = chunk(
+        0xB020, ByteBuilder().u16(0).u32(0).u32(0).u32(0xffffffffu).u32(0).u16(0).xyz(1, 2, 3));
     Scene3ds v = readOk("hugekeys", mainChunk(keyframer(node(0xB003, "C", huge))));
     EXPECT_EQ(v.trackCount, 1);
     EXPECT_EQ(v.tracks[0].keyCount, 1u);
