@@ -41,10 +41,15 @@ def check(ok, what):
 class Server:
     """serve.py on a free port, logging requests and taking the page's POSTed result."""
 
+    count = 0
+
     def __init__(self, site, work):
-        self.log = os.path.join(work, "requests.log")
-        self.result = os.path.join(work, "result.json")
-        port_file = os.path.join(work, "port")
+        # Files of their own: a port file left by an earlier server would send the page to a
+        # closed port.
+        Server.count += 1
+        self.log = os.path.join(work, f"requests-{Server.count}.log")
+        self.result = os.path.join(work, f"result-{Server.count}.json")
+        port_file = os.path.join(work, f"port-{Server.count}")
         here = os.path.dirname(os.path.abspath(__file__))
         serve = os.path.join(here, "..", "..", "web", "serve.py")
         self.proc = subprocess.Popen(
