@@ -46,6 +46,7 @@ void setupMetaballs(MetaballScene& scene) {
     scene.camera = makeCamera();
 
     const std::string skyTexture = dataPath("data/s08_back32.tga");
+    scene.blobMaterial.name = "metaball";
     setFlags(scene.blobMaterial, MAT_TEXTURED | MAT_ENV1);
     loadTexture(scene.blobMaterial, SLOT_BASE, skyTexture);
     ensureTexture(scene.blobMaterial.base, 0xFF808080u, skyTexture);
@@ -54,6 +55,7 @@ void setupMetaballs(MetaballScene& scene) {
     computeFaceNormals(scene.backdrop);
     computeVertexNormals(scene.backdrop);
 
+    scene.backdropMaterial.name = "metaball backdrop";
     setFlags(scene.backdropMaterial, MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE);
     loadTexture(scene.backdropMaterial, SLOT_BASE, skyTexture);
     ensureTexture(scene.backdropMaterial.base, 0xFF808080u, skyTexture);

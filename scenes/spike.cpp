@@ -20,6 +20,7 @@ void setupSpike(SpikeScene& s) {
     load3ds(s.spike, dataPath("data/spike.3ds"));
     computeFaceNormals(s.spike);
     computeVertexNormals(s.spike);
+    s.material.name = "spike";
     setFlags(s.material, MAT_TEXTURED | MAT_ENV1);
     loadTexture(s.material, SLOT_BASE, dataPath("data/s08_back32.tga"));
     s.camera = makeCamera(0, 0, -300, 0, 0, 0, 30);

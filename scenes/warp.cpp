@@ -18,6 +18,7 @@ void setupWarp(WarpScene& s) {
     load3ds(s.glow, dataPath("data/geo2.3ds"));
     computeVertexNormals(s.glow);
     computeFaceNormals(s.glow);
+    s.glowMaterial.name = "warp glow";
     setFlags(s.glowMaterial, MAT_TEXTURED);
     loadTexture(s.glowMaterial, SLOT_BASE, dataPath("data/s08_back33.tga"));
     s.feedback = createBitmap(320, 240);
