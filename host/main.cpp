@@ -96,7 +96,7 @@ int runLive(const tw::Options& o) {
     tw::demoStartup(demo, music, clock, tw::dataPath("data/vekt51.xm"), o.noSound);
     while (tw::demoFrame(demo, display, clock, music) == tw::FrameResult::Continue) {
     }
-    music.free();
+    music.unload();
     tw::closeDisplay(display);
     return 0;
 }
@@ -128,7 +128,7 @@ int runSoundtrack(const tw::Options& o) {
     if (!music.load(tw::dataPath("data/vekt51.xm"), true)) return 1; // load said why
     music.play();
     bool ok = music.writeWav(o.soundtrackFile, o.from, o.to);
-    music.free();
+    music.unload();
     if (!ok) return 1;
     std::fprintf(stderr, "tarnwick: wrote %s\n", o.soundtrackFile.c_str());
     return 0;

@@ -41,7 +41,7 @@ void runSpike(SpikeScene& s, Bitmap& framebuffer, float t) {
     setScale(s.spike, 1, 1, 1);
     rotate(s.spike, s.kick, 0.8f * t, 0);
     setPosition(s.spike, 0, 0, 0);
-    render(s.spike, framebuffer, s.camera, s.material);
+    drawMesh(s.spike, framebuffer, s.camera, s.material);
 
     kickOrRandomBlur(framebuffer, s.scratch, s.kick, t, 8);
     smooth4(framebuffer);

@@ -66,7 +66,7 @@ void runTwist(TwistScene& s, Bitmap& framebuffer, float t) {
     setScale(s.backdrop, 1, 1, 1);
     rotate(s.backdrop, 0.1f * u, 0.2f * u, 0.15f * u);
     setPosition(s.backdrop, 0, 0, 1000);
-    render(s.backdrop, framebuffer, s.camera, s.backdropMaterial);
+    drawMesh(s.backdrop, framebuffer, s.camera, s.backdropMaterial);
 
     // Twist from the rest positions, so no error accumulates from frame to frame.
     const int32_t n = std::min(
@@ -87,7 +87,7 @@ void runTwist(TwistScene& s, Bitmap& framebuffer, float t) {
     setScale(s.object, 1, 1, 1);
     rotate(s.object, 0, 0, 0);
     setPosition(s.object, 0, 0, 0);
-    render(s.object, framebuffer, s.camera, s.objectMaterial);
+    drawMesh(s.object, framebuffer, s.camera, s.objectMaterial);
 
     smooth4(framebuffer);
     addNoise(framebuffer, 18);

@@ -48,12 +48,12 @@ void runWarp(WarpScene& s, Bitmap& framebuffer, float t) {
     setScale(s.glow, 1, 1, 1);
     rotate(s.glow, 0.1f * spin, 0.2f * spin, 0.15f * spin);
     setPosition(s.glow, 0, 0, 0);
-    render(s.glow, s.feedback, s.camera, s.glowMaterial);
+    drawMesh(s.glow, s.feedback, s.camera, s.glowMaterial);
     clearZBuffer(gZBuffer);
     setScale(s.glow, 1, 1, 1);
     rotate(s.glow, -0.1f * spin, -0.2f * spin, -0.15f * spin);
     setPosition(s.glow, 0, 0, 0);
-    render(s.glow, s.glowFrame, s.camera, s.glowMaterial);
+    drawMesh(s.glow, s.glowFrame, s.camera, s.glowMaterial);
 
     addInto(s.feedback, s.glowFrame);
     smooth4(s.glowFrame);
