@@ -80,7 +80,7 @@ struct SyncListMusic final : tw::MusicOutput {
         while (next < syncs.size() && static_cast<double>(syncs[next].frame) <= limit)
             callback(syncs[next++].value);
     }
-    void free() override { playing = false; }
+    void unload() override { playing = false; }
 
     struct Sync {
         long long frame;
