@@ -1,10 +1,26 @@
 // Kochanek-Bartels key curves: cubic Hermite segments with TCB-shaped, spacing-scaled tangents.
 #include "anim/tcb.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace tw {
 
 void addKey(TCBCurve& curve, const TCBKey& key) {
     curve.keys.push_back(key);
+}
+
+void orderKeys(TCBCurve& curve) {
+    std::vector<TCBKey>& k = curve.keys;
+    std::stable_sort(k.begin(), k.end(), [](const TCBKey& a, const TCBKey& b) {
+        return a.time < b.time || (!std::isnan(a.time) && std::isnan(b.time));
+    });
+    size_t kept = 0;
+    for (size_t i = 0; i < k.size(); ++i) {
+        if (i + 1 < k.size() && k[i + 1].time == k[i].time) continue; // a later key wins
+        k[kept++] = k[i];
+    }
+    k.resize(kept);
 }
 
 float evaluate(const TCBCurve& curve, float t) {
@@ -29,16 +45,19 @@ float evaluate(const TCBCurve& curve, float t) {
     const float delta = t1 - t0;
     const float dP = p1 - p0;
 
+    // A neighbour whose span is not positive (keys out of order or sharing a time, as only a
+    // curve built by hand can hold) would divide by zero or flip the tangent: the key then
+    // takes the one-sided end form.
     const TCBKey& a = k[i];
     float tan0 = (1 - a.tension) * (1 - a.continuity) * (1 - a.bias) * dP;
-    if (i > 0) {
+    if (i > 0 && t1 - k[i - 1].time > 0) {
         tan0 =
             (tan0 + (1 - a.tension) * (1 + a.continuity) * (1 + a.bias) * (p0 - k[i - 1].value)) *
             delta / (t1 - k[i - 1].time);
     }
     const TCBKey& b = k[i + 1];
     float tan1 = (1 - b.tension) * (1 - b.continuity) * (1 + b.bias) * dP;
-    if (i + 2 < n) {
+    if (i + 2 < n && k[i + 2].time - t0 > 0) {
         tan1 =
             (tan1 + (1 - b.tension) * (1 + b.continuity) * (1 - b.bias) * (k[i + 2].value - p1)) *
             delta / (k[i + 2].time - t0);

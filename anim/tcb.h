@@ -15,7 +15,7 @@ struct TCBKey {
 };
 
 struct TCBCurve {
-    std::vector<TCBKey> keys; // in the order added (ascending time by the loaders)
+    std::vector<TCBKey> keys; // in the order added; the loaders put them in time order
 };
 
 // Raised by evaluate on a curve without keys; carries "TCBCurve needs atleast one key".
@@ -24,6 +24,10 @@ struct EmptyCurveError : std::runtime_error {
 };
 
 void addKey(TCBCurve& curve, const TCBKey& key);
+// Puts the keys in time order (stable; a NaN time goes last) and keeps, of keys sharing one
+// time, the one added last. Scene files may hold keys in any order; evaluate needs them
+// ascending.
+void orderKeys(TCBCurve& curve);
 inline int keyCount(const TCBCurve& curve) {
     return static_cast<int>(curve.keys.size());
 }

@@ -7,11 +7,11 @@
 
 namespace tw {
 
-// A message that the original design showed in a blocking message box. We print it as one
-// line "caption: text" on standard error and go on; the presentation keeps running.
+// A load problem worth the user's attention: one line "caption: text" on standard error.
+// It never blocks or stops anything; the presentation keeps running with what it has.
 void reportBox(const char* caption, const std::string& text);
 
-// A diagnostic the original wrote to standard output (printf-style). Printed as given.
+// A diagnostic for standard output (already formatted, newline included). Printed as given.
 void reportOut(const std::string& text);
 
 // Tests capture reports instead of printing them. While a capture is active every report is

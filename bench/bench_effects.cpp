@@ -31,7 +31,7 @@ void BM_PolygoniserUpdate(benchmark::State& state) {
                           static_cast<float>(42 * std::sin(phase * 0.0034905555513170036)),
                           static_cast<float>(42 * std::sin(phase * 0.0052358333269755045)));
         }
-        tw::update(iso);
+        tw::rebuildIsosurface(iso);
         triangles += iso.mesh.faceCount;
         benchmark::DoNotOptimize(iso.mesh.vertices.data());
         t += 1.7f;

@@ -142,7 +142,7 @@ void BM_RenderSphere(benchmark::State& state) {
         setScale(m, 1, 1, 1);
         rotate(m, angle, angle * 2, 0);
         angle += 1;
-        render(m, frame, cam, mat);
+        drawMesh(m, frame, cam, mat);
         benchmark::DoNotOptimize(frame.pixels[120 * 320 + 160]);
     }
     state.SetItemsProcessed(state.iterations() * m.faceCount); // faces

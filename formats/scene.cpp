@@ -2,8 +2,8 @@
 //
 // Axis conventions as loaded (the 3DS reader has already turned file (x, y, z) into
 // (x, z, -y)):
-//   SIV: vertices, object positions, camera points and key values (x, -y, z); normals as
-//        stored; uv1 = (u, 1 - v).
+//   SIV: vertices, vertex normals, object positions, camera points and key values
+//        (x, -y, z); uv1 = (u, 1 - v).
 //   3DS: vertices as the reader stored them; camera points at load (x, -y, z); key values and
 //        default keys (-x, -y, z); uv1 = (1 - u, v).
 //
@@ -11,7 +11,7 @@
 // material index: a camera curve without keys, or a face whose vertex index lies outside its
 // mesh. A mesh whose material index names no material (a 3DS group naming an unknown
 // material, a SIV face naming a material that is not there, a SIV object without faces) is
-// kept with index -1, and the scene renderer skips it.
+// kept with index -1, and the scene renderer draws it as a material without maps.
 #include "formats/scene.h"
 
 #include "base/paths.h"
@@ -107,11 +107,14 @@ void loadSivScene(Scene& scene, const std::string& path) {
         if (curvesEmpty(camera, POS_X)) addDefaultKeys(camera, POS_X, p.x, -p.y, p.z);
         addSivTrackKeys(*siv, camera.targetTrackId, camera, TARGET_X);
         if (curvesEmpty(camera, TARGET_X)) addDefaultKeys(camera, TARGET_X, t.x, -t.y, t.z);
+        for (TCBCurve& curve : camera.curves) orderKeys(curve);
         scene.cameras.push_back(std::move(camera));
     }
 
     for (const auto& rec : siv->materials) {
         Material material;
+        material.name = format("#%zu", scene.materials.size()); // SIV materials have no names
+        material.file = path;
         setFlags(material,
                  sivMaterialTwoSided(rec) ? (MAT_TEXTURED | MAT_TWO_SIDED) : MAT_TEXTURED);
         int32_t texture = sivMaterialTexture(rec);
@@ -136,8 +139,8 @@ void loadSivScene(Scene& scene, const std::string& path) {
             v.x = p.x;
             v.y = -p.y;
             v.z = p.z;
-            v.nx = n.x;
-            v.ny = n.y;
+            v.nx = n.x; // mirrored with the positions, so normals keep pointing outwards
+            v.ny = -n.y;
             v.nz = n.z;
             v.uv1 = {sivVertexU(obj, i), 1.0f - sivVertexV(obj, i)};
         }
@@ -255,11 +258,14 @@ void load3dsScene(Scene& scene, const std::string& path) {
         if (camera.targetKeyCount == 0 || curvesEmpty(camera, TARGET_X)) {
             addDefaultKeys(camera, TARGET_X, -c.target[0], -c.target[1], c.target[2]);
         }
+        for (TCBCurve& curve : camera.curves) orderKeys(curve);
         scene.cameras.push_back(std::move(camera));
     }
 
     for (const Material3ds& m : tds.materials) {
         Material material;
+        material.name = m.name;
+        material.file = path;
         uint32_t flags = 0;
         if (m.maps & MAP_TEXTURE) {
             loadTexture(material, SLOT_BASE, texturePath(m.textureMap));

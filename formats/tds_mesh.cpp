@@ -8,20 +8,11 @@
 
 #include "base/bytes.h"
 #include "base/report.h"
+#include "formats/tds_chunks.h"
 
 namespace tw {
 
 namespace {
-
-enum : uint16_t {
-    CHUNK_MAIN = 0x4D4D,
-    CHUNK_EDITOR = 0x3D3D,
-    CHUNK_OBJECT = 0x4000,
-    CHUNK_TRIMESH = 0x4100,
-    CHUNK_VERTICES = 0x4110,
-    CHUNK_FACES = 0x4120,
-    CHUNK_MAPPING = 0x4140,
-};
 
 constexpr size_t kHeader = 6;
 constexpr size_t kMaxName = 63;
@@ -61,7 +52,7 @@ struct Walker {
         while (pos < end) {
             Chunk c;
             if (!header(pos, end, c)) return true;
-            if (c.id == CHUNK_OBJECT && object(c)) return true;
+            if (c.id == TDS_OBJECT && object(c)) return true;
             pos = c.end;
         }
         return false;
@@ -83,7 +74,7 @@ struct Walker {
         while (pos < obj.end) {
             Chunk c;
             if (!header(pos, obj.end, c)) return true;
-            if (c.id == CHUNK_TRIMESH) {
+            if (c.id == TDS_TRIMESH) {
                 triMesh(c);
                 return true; // only the first triangle mesh is ever read
             }
@@ -116,7 +107,7 @@ struct Walker {
             Chunk c;
             if (!header(pos, mesh.end, c)) return;
             size_t count = 0, data = 0;
-            if (c.id == CHUNK_VERTICES) {
+            if (c.id == TDS_VERTICES) {
                 if (!list(c, 12, count, data)) return;
                 vertices.assign(count, TdsWorkVertex{});
                 for (size_t i = 0; i < count; ++i) {
@@ -128,7 +119,7 @@ struct Walker {
                 }
                 haveVertices = true;
                 pos = data + 12 * count; // after the last entry
-            } else if (c.id == CHUNK_FACES) {
+            } else if (c.id == TDS_FACES) {
                 if (!list(c, 8, count, data)) return;
                 faces.assign(count, TdsWorkFace{});
                 for (size_t i = 0; i < count; ++i) {
@@ -139,7 +130,7 @@ struct Walker {
                 // The cursor stops after the entries: the face list's own sub-chunks
                 // (materials, smoothing) are met next and skipped as mesh sub-chunks.
                 pos = data + 8 * count;
-            } else if (c.id == CHUNK_MAPPING && haveVertices && c.end - c.start >= kHeader + 2 &&
+            } else if (c.id == TDS_MAPPING && haveVertices && c.end - c.start >= kHeader + 2 &&
                        readU16(image + c.start + kHeader) <= vertices.size()) {
                 if (!list(c, 8, count, data)) return;
                 for (size_t i = 0; i < count; ++i) {
@@ -172,7 +163,7 @@ bool parse3dsMesh(const uint8_t* image, size_t size, const char* wanted,
                   std::vector<TdsWorkVertex>& vertices, std::vector<TdsWorkFace>& faces) {
     vertices.clear();
     faces.clear();
-    if (!image || size < kHeader || readU16(image) != CHUNK_MAIN) return false;
+    if (!image || size < kHeader || readU16(image) != TDS_MAIN) return false;
     const uint32_t length = readU32(image + 2);
     if (length <= 12 || length > size) return false;
     Walker w{image, wanted, vertices, faces};
@@ -182,7 +173,7 @@ bool parse3dsMesh(const uint8_t* image, size_t size, const char* wanted,
     while (!done && pos < length - kHeader) {
         Walker::Chunk c;
         if (!w.header(pos, length, c)) break;
-        if (c.id == CHUNK_EDITOR) done = w.editor(c.start + kHeader, c.end);
+        if (c.id == TDS_EDITOR) done = w.editor(c.start + kHeader, c.end);
         pos = c.end;
     }
     const bool ok = done && !w.failed;

@@ -27,7 +27,8 @@ bool parse3dsMesh(const uint8_t* image, size_t size, const char* wanted,
 
 // Reads the file and fills the mesh (uv1 = (1 - u, v), corners copied from their vertices).
 // Failures report "Cant open %s"/"ERROR!" or "error reading 3dsfile!"/"hore" and leave the
-// mesh unchanged. Returns true on success (the original always returned 0).
+// mesh unchanged. Returns true on success; the scene set-ups ignore it, since the failure is
+// already reported and an empty mesh draws nothing.
 bool load3ds(Mesh& mesh, const std::string& path);
 
 } // namespace tw

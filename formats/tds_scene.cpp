@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "base/bytes.h"
+#include "formats/tds_chunks.h"
 
 namespace tw {
 
@@ -218,16 +219,16 @@ void readMapping(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
 void handleTriangleMesh(Reader& r, ChunkHeader& chunk) {
     Object3ds& obj = r.scene->objects.back();
     switch (chunk.id) {
-    case 0x4110:
+    case TDS_VERTICES:
         readVertices(r, chunk, obj);
         break;
-    case 0x4120:
+    case TDS_FACES:
         readFaces(r, chunk, obj);
         break;
-    case 0x4130:
+    case TDS_FACE_MATERIAL:
         readMaterialGroup(r, chunk, obj);
         break;
-    case 0x4140:
+    case TDS_MAPPING:
         readMapping(r, chunk, obj);
         break;
     default:
@@ -239,7 +240,7 @@ void handleTriangleMesh(Reader& r, ChunkHeader& chunk) {
 // ---- Named objects, lights, cameras --------------------------------------------------------
 
 void handleLight(Reader& r, ChunkHeader& chunk) {
-    if (chunk.id == 0x0010) {
+    if (chunk.id == TDS_COLOUR_F) {
         Light3ds& light = r.scene->lights.back();
         for (float& c : light.colour) r.f32(chunk, c);
     }
@@ -249,7 +250,7 @@ void handleLight(Reader& r, ChunkHeader& chunk) {
 void handleNamedObject(Reader& r, ChunkHeader& chunk) {
     Scene3ds& s = *r.scene;
     switch (chunk.id) {
-    case 0x4100: {
+    case TDS_TRIMESH: {
         s.objectCount++;
         Object3ds obj;
         obj.name = r.objectName.substr(0, kObjectNameMax);
@@ -257,7 +258,7 @@ void handleNamedObject(Reader& r, ChunkHeader& chunk) {
         walk(r, chunk, handleTriangleMesh);
         break;
     }
-    case 0x4600: {
+    case TDS_LIGHT: {
         s.lightCount++;
         Light3ds light;
         light.name = r.objectName.substr(0, kNodeNameMax);
@@ -266,7 +267,7 @@ void handleNamedObject(Reader& r, ChunkHeader& chunk) {
         walk(r, chunk, handleLight);
         break;
     }
-    case 0x4700: {
+    case TDS_CAMERA: {
         s.cameraCount++;
         Camera3ds cam;
         cam.name = r.objectName.substr(0, kNodeNameMax);
@@ -288,10 +289,10 @@ void handleNamedObject(Reader& r, ChunkHeader& chunk) {
 void handleMaterial(Reader& r, ChunkHeader& chunk) {
     Material3ds& m = r.scene->materials.back();
     switch (chunk.id) {
-    case 0xA000:
+    case TDS_MATERIAL_NAME:
         r.restAsName(chunk, m.name, kMaterialNameMax);
         break;
-    case 0xA020: {
+    case TDS_DIFFUSE: {
         // Only the first colour sub-chunk is consumed here; any others follow at this level.
         ChunkHeader colour;
         if (r.next(chunk, colour)) {
@@ -300,27 +301,27 @@ void handleMaterial(Reader& r, ChunkHeader& chunk) {
         }
         break;
     }
-    case 0xA200:
-        m.currentMap = 0xA200;
+    case TDS_TEXTURE_MAP:
+        m.currentMap = TDS_TEXTURE_MAP;
         m.maps |= MAP_TEXTURE;
         walk(r, chunk, handleMaterial);
         break;
-    case 0xA220:
-        m.currentMap = 0xA220;
+    case TDS_REFLECTION_MAP:
+        m.currentMap = TDS_REFLECTION_MAP;
         m.maps |= MAP_REFLECTION;
         walk(r, chunk, handleMaterial);
         break;
-    case 0xA230:
-        m.currentMap = 0xA230;
+    case TDS_BUMP_MAP:
+        m.currentMap = TDS_BUMP_MAP;
         m.maps |= MAP_BUMP;
         walk(r, chunk, handleMaterial);
         break;
-    case 0xA300:
-        if (m.currentMap == 0xA200)
+    case TDS_MAP_FILE:
+        if (m.currentMap == TDS_TEXTURE_MAP)
             r.restAsName(chunk, m.textureMap, kMaterialNameMax);
-        else if (m.currentMap == 0xA220)
+        else if (m.currentMap == TDS_REFLECTION_MAP)
             r.restAsName(chunk, m.reflectionMap, kMaterialNameMax);
-        else if (m.currentMap == 0xA230)
+        else if (m.currentMap == TDS_BUMP_MAP)
             r.restAsName(chunk, m.bumpMap, kMaterialNameMax);
         else
             r.skipRest(chunk);
@@ -407,25 +408,25 @@ void handleKeyframer(Reader& r, ChunkHeader& chunk) {
     Scene3ds& s = *r.scene;
     int32_t kind = 0;
     switch (chunk.id) {
-    case 0xB003:
+    case TDS_NODE_CAMERA:
         kind = TRACK_CAMERA;
         break;
-    case 0xB004:
+    case TDS_NODE_TARGET:
         kind = TRACK_TARGET;
         break;
-    case 0xB005:
+    case TDS_NODE_LIGHT:
         kind = TRACK_LIGHT;
         break;
-    case 0xB008: {
+    case TDS_FRAME_RANGE: {
         uint8_t range[8];
         r.read(chunk, range, 8);
         r.skipRest(chunk);
         return;
     }
-    case 0xB010:
+    case TDS_NODE_HEADER:
         readNodeHeader(r, chunk);
         return;
-    case 0xB020:
+    case TDS_POSITION_TRACK:
         readPositionTrack(r, chunk);
         return;
     default:
@@ -449,7 +450,7 @@ void handleKeyframer(Reader& r, ChunkHeader& chunk) {
 void handleTop(Reader& r, ChunkHeader& chunk) {
     Scene3ds& s = *r.scene;
     switch (chunk.id) {
-    case 0x3D3D: {
+    case TDS_EDITOR: {
         // The editor's first sub-chunk (the mesh version) is discarded whatever its id.
         ChunkHeader first;
         if (r.next(chunk, first)) {
@@ -459,19 +460,19 @@ void handleTop(Reader& r, ChunkHeader& chunk) {
         walk(r, chunk, handleTop);
         break;
     }
-    case 0x4000: {
+    case TDS_OBJECT: {
         std::string name;
         if (!r.name(chunk, name, kObjectNameMax)) break;
         r.objectName = std::move(name);
         walk(r, chunk, handleNamedObject);
         break;
     }
-    case 0xAFFF:
+    case TDS_MATERIAL:
         s.materialCount++;
         s.materials.emplace_back();
         walk(r, chunk, handleMaterial);
         break;
-    case 0xB000:
+    case TDS_KEYFRAMER:
         walk(r, chunk, handleKeyframer);
         break;
     default:
@@ -500,7 +501,7 @@ bool read3dsScene(const std::string& path, Scene3ds& scene) {
     main.id = readU16(b);
     main.length = readU32(b + 2);
     main.consumed = 6;
-    if (main.id != 0x4D4D) return false;
+    if (main.id != TDS_MAIN) return false;
 
     scene.objectCount = scene.materialCount = scene.lightCount = scene.cameraCount = 0;
     scene.trackCount = 0;

@@ -12,7 +12,7 @@ namespace tw {
 
 namespace {
 
-// The offline music with its free() put off: the loop frees the music when it stops, but the
+// The offline music with its unload() put off: the loop unloads the music when it stops, but the
 // soundtrack must still be rendered to the end of the last captured frame's display time.
 struct HeldMusic final : MusicOutput {
     explicit HeldMusic(OfflineMusic& m) : music(m) {}
@@ -20,7 +20,7 @@ struct HeldMusic final : MusicOutput {
     void installSync(void (*callback)(uint32_t)) override { music.installSync(callback); }
     void play() override { music.play(); }
     void advanceTo(double seconds) override { music.advanceTo(seconds); }
-    void free() override {}
+    void unload() override {}
     OfflineMusic& music;
 };
 
@@ -51,7 +51,7 @@ int runCapture(const Options& o) {
     OfflineResult r = runOffline(range, sink, held, dataPath("data/vekt51.xm"));
     if (r.sinkFailed) {
         abandonCapture(sink);
-        music.free();
+        music.unload();
         std::fprintf(stderr, "tarnwick: %s\n", r.error.c_str());
         return 1;
     }
@@ -67,7 +67,7 @@ int runCapture(const Options& o) {
         wav = c.path + ".sound.wav";
         if (!music.writeWav(wav, soundFrom, soundTo)) wav.clear();
     }
-    music.free();
+    music.unload();
     bool ok = finishCapture(sink, wav);
     if (!wav.empty()) std::remove(wav.c_str());
     if (!ok) {

@@ -28,7 +28,7 @@ struct Demo {
 // What one frame did.
 enum class FrameResult { Continue, Quit, Ended, SinkFailed };
 
-// Everything the design does before the loop, given that the display (or frame sink) is
+// Everything the loop needs before its first frame, given that the display (or frame sink) is
 // open: depth buffer, every scene's set-up, music load and sync, timeline, clock, play.
 // The random generator and the sync flags are reset so every run starts the same.
 // `noSound` runs the music (and its syncs) in real time without output.

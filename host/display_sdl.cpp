@@ -100,24 +100,35 @@ void closeDisplay(SdlDisplay& d) {
     }
 }
 
+SdlDisplay::~SdlDisplay() {
+    closeDisplay(*this);
+}
+
 bool SdlDisplay::pollQuit() {
+    int (*poll)(SDL_Event*) = pollEvent != nullptr ? pollEvent : SDL_PollEvent;
+    bool quit = false;
     SDL_Event e;
-    if (SDL_PollEvent(&e) == 0) return false;
-    switch (e.type) {
-    case SDL_QUIT:
-        return true;
-    case SDL_WINDOWEVENT:
-        return e.window.event == SDL_WINDOWEVENT_CLOSE;
-    case SDL_KEYDOWN:
-        return e.key.keysym.sym == SDLK_ESCAPE && e.key.repeat == 0;
-    case SDL_RENDER_DEVICE_RESET:
-        // The renderer lost its textures; the next present uploads into a fresh one.
-        if (texture != nullptr) SDL_DestroyTexture(texture);
-        texture = renderer != nullptr ? createFrameTexture(*this) : nullptr;
-        return false;
-    default:
-        return false;
+    while (poll(&e) != 0) {
+        switch (e.type) {
+        case SDL_QUIT:
+            quit = true;
+            break;
+        case SDL_WINDOWEVENT:
+            quit = quit || e.window.event == SDL_WINDOWEVENT_CLOSE;
+            break;
+        case SDL_KEYDOWN:
+            quit = quit || (e.key.keysym.sym == SDLK_ESCAPE && e.key.repeat == 0);
+            break;
+        case SDL_RENDER_DEVICE_RESET:
+            // The renderer lost its textures; the next present uploads into a fresh one.
+            if (texture != nullptr) SDL_DestroyTexture(texture);
+            texture = renderer != nullptr ? createFrameTexture(*this) : nullptr;
+            break;
+        default:
+            break;
+        }
     }
+    return quit;
 }
 
 bool SdlDisplay::present(const Bitmap& frame) {

@@ -9,6 +9,7 @@
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+union SDL_Event;
 
 namespace tw {
 
@@ -19,8 +20,13 @@ struct DisplayOptions {
 };
 
 struct SdlDisplay final : FrameSink {
-    // Takes at most one pending event. Escape pressed (not a key repeat), the window's close
-    // button or a quit request from the system give true; everything else gives false.
+    SdlDisplay() = default;
+    SdlDisplay(const SdlDisplay&) = delete;
+    SdlDisplay& operator=(const SdlDisplay&) = delete;
+    ~SdlDisplay() override;
+    // Takes every pending event, so a burst of mouse motion never holds back a quit. True
+    // when any of them was Escape pressed (not a key repeat), the window's close button or a
+    // quit request from the system.
     bool pollQuit() override;
     // Shows one frame of `width` x `height` pixels. A frame the renderer refuses is dropped
     // and the next present tries again, so this only returns false for a frame of the wrong
@@ -35,6 +41,8 @@ struct SdlDisplay final : FrameSink {
     SDL_Texture* texture = nullptr;
     bool videoStarted = false;
     bool reportedPresentFailure = false;
+    // Where events come from: SDL's queue, or a test's own source.
+    int (*pollEvent)(SDL_Event* event) = nullptr;
     // Why the last openDisplay failed, as one line without a trailing newline.
     std::string error;
 };

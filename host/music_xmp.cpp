@@ -247,7 +247,7 @@ void audioCallback(void* user, Uint8* stream, int len) {
 } // namespace
 
 bool XmpMusic::load(const std::string& path, bool noSound) {
-    free();
+    unload();
     if (!ticker.load(path, kMusicRate)) {
         std::fprintf(stderr, "%s\n", ticker.error.c_str());
         return false;
@@ -308,7 +308,7 @@ void XmpMusic::play() {
     });
 }
 
-void XmpMusic::free() {
+void XmpMusic::unload() {
     if (silentThread.joinable()) {
         stopSilent.store(true);
         silentThread.join();
@@ -332,7 +332,7 @@ void XmpMusic::free() {
 // OfflineMusic: lockstep rendering
 
 bool OfflineMusic::load(const std::string& path, bool) {
-    free();
+    unload();
     if (!ticker.load(path, kMusicRate)) {
         std::fprintf(stderr, "%s\n", ticker.error.c_str());
         return false;
@@ -386,7 +386,7 @@ bool OfflineMusic::writeWav(const std::string& path, double fromSeconds, double 
     return true;
 }
 
-void OfflineMusic::free() {
+void OfflineMusic::unload() {
     ticker.release();
     loaded = false;
     playing = false;

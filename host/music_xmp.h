@@ -73,11 +73,11 @@ struct XmpTicker {
 // noSound, a thread of ours renders each tick at its start time with no output, so the
 // syncs still arrive in real time.
 struct XmpMusic final : MusicOutput {
-    ~XmpMusic() override { free(); }
+    ~XmpMusic() override { unload(); }
     bool load(const std::string& path, bool noSound) override;
     void installSync(void (*callback)(uint32_t value)) override;
     void play() override;
-    void free() override;
+    void unload() override;
 
     XmpTicker ticker;
     uint32_t device = 0; // SDL_AudioDeviceID
@@ -101,7 +101,7 @@ struct OfflineMusic final : MusicOutput {
     void installSync(void (*callback)(uint32_t value)) override;
     void play() override;
     void advanceTo(double seconds) override;
-    void free() override;
+    void unload() override;
 
     // Writes the rendered audio of [fromSeconds, toSeconds) as a 48000 Hz stereo WAV,
     // rendering further first if needed; silence where no module is loaded. False (with a

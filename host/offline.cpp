@@ -86,7 +86,7 @@ OfflineResult runOffline(const OfflineRange& range, FrameSink& sink, MusicOutput
         if (r != FrameResult::Continue || demo.demoTime >= to) break;
     }
     if (range.progress && tty) std::fprintf(stderr, "\n");
-    music.free();
+    music.unload();
     return result;
 }
 

@@ -58,6 +58,8 @@ std::string helpText() {
            "                  tiled four across, as a PNG contact sheet\n"
            "  --capture FILE  render offline, deterministically, into a video with its\n"
            "                  soundtrack: FILE.mp4 (H.264) or FILE.mkv (lossless); needs ffmpeg\n"
+           "  --soundtrack FILE  render the soundtrack alone offline, as --capture does,\n"
+           "                  into a 48000 Hz stereo WAV (for measuring or mastering it)\n"
            "  --fps N         offline frame rate (default 30 for --frames, 60 for --capture)\n"
            "  --from S        offline: first second to write; earlier frames are still drawn,\n"
            "                  since scenes carry state from frame to frame (default 0)\n"
@@ -124,6 +126,11 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             if (!v) return false;
             o.stillsFile = v;
             if (o.mode == RunMode::Play) o.mode = RunMode::Stills;
+        } else if (!std::strcmp(a, "--soundtrack")) {
+            const char* v = value(a);
+            if (!v) return false;
+            o.soundtrackFile = v;
+            if (o.mode == RunMode::Play) o.mode = RunMode::Soundtrack;
         } else if (!std::strcmp(a, "--no-sound")) {
             o.noSound = true;
         } else if (!std::strcmp(a, "--fps")) {
@@ -159,21 +166,24 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
         return false;
     }
     if ((o.fromGiven || o.toGiven) && o.mode == RunMode::Play) {
-        error = "--from and --to apply to offline runs (--frames, --capture)";
+        error = "--from and --to apply to offline runs (--frames, --capture, --soundtrack)";
         return false;
     }
-    if (!o.framesDir.empty() + !o.stillsFile.empty() + !o.capturePath.empty() > 1) {
-        error = "choose one of --frames, --stills and --capture";
+    if (!o.framesDir.empty() + !o.stillsFile.empty() + !o.capturePath.empty() +
+            !o.soundtrackFile.empty() >
+        1) {
+        error = "choose one of --frames, --stills, --capture and --soundtrack";
         return false;
     }
-    bool offline =
-        o.mode == RunMode::Frames || o.mode == RunMode::Stills || o.mode == RunMode::Capture;
+    bool offline = o.mode == RunMode::Frames || o.mode == RunMode::Stills ||
+                   o.mode == RunMode::Capture || o.mode == RunMode::Soundtrack;
     if (offline && (o.windowed || !o.vsync)) {
         error = "--window and --no-vsync apply to live play, not to offline runs";
         return false;
     }
-    if (o.scale != 0 && (o.mode == RunMode::Frames || o.mode == RunMode::Stills ||
-                         (o.mode == RunMode::Play && !o.windowed))) {
+    if (o.scale != 0 &&
+        (o.mode == RunMode::Frames || o.mode == RunMode::Stills || o.mode == RunMode::Soundtrack ||
+         (o.mode == RunMode::Play && !o.windowed))) {
         error = "--scale applies to --window and --capture (full screen scales to fit)";
         return false;
     }

@@ -7,15 +7,26 @@
 
 namespace tw {
 
-enum class RunMode { Play, Frames, Stills, Capture, Help, Version, ListSyncs, ListScenes };
+enum class RunMode {
+    Play,
+    Frames,
+    Stills,
+    Capture,
+    Soundtrack,
+    Help,
+    Version,
+    ListSyncs,
+    ListScenes
+};
 
 struct Options {
     RunMode mode = RunMode::Play;
-    std::string dataDir;     // folder holding data/; empty: working directory, then executable's
-    std::string framesDir;   // --frames DIR
-    std::string stillsFile;  // --stills FILE.png
-    std::string capturePath; // --capture FILE
-    int fps = 30;            // --frames default; --capture without --fps uses 60
+    std::string dataDir;        // folder holding data/; empty: working directory, then executable's
+    std::string framesDir;      // --frames DIR
+    std::string stillsFile;     // --stills FILE.png
+    std::string capturePath;    // --capture FILE
+    std::string soundtrackFile; // --soundtrack FILE.wav
+    int fps = 30;               // --frames default; --capture without --fps uses 60
     bool fpsGiven = false;
     bool windowed = false; // --window: a window instead of full screen
     int scale = 0;         // --scale N; 0: the mode's default (3 for --window, 4 for --capture)

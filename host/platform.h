@@ -32,7 +32,7 @@ struct FrameClock {
     virtual float tick() = 0; // returns the new delta
 };
 
-// The music: load, install the sync callback, play, free, in that order.
+// The music: load, install the sync callback, play, unload, in that order.
 struct MusicOutput {
     virtual ~MusicOutput() = default;
     // Returns true when the module loaded; on failure one line on standard error says why.
@@ -42,7 +42,7 @@ struct MusicOutput {
     // Offline only: render every tick whose start lies at or before `seconds` (syncs fire
     // on the calling thread). Live players ignore it.
     virtual void advanceTo(double seconds) { (void)seconds; }
-    virtual void free() = 0;
+    virtual void unload() = 0;
 };
 
 // A clock that advances by exactly 1/fps per tick (offline capture, tests).
@@ -65,7 +65,7 @@ struct SilentMusic final : MusicOutput {
     bool load(const std::string&, bool) override { return false; }
     void installSync(void (*)(uint32_t)) override {}
     void play() override {}
-    void free() override {}
+    void unload() override {}
 };
 
 } // namespace tw

@@ -5,16 +5,11 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
+#include "image/sse2.h"
+
 namespace tw::kernels {
 
 namespace {
-
-inline __m128i load(const uint32_t* p) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
-inline void store(uint32_t* p, __m128i v) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-}
 inline __m128i lo16(__m128i v) {
     return _mm_unpacklo_epi8(v, _mm_setzero_si128());
 }

@@ -5,16 +5,11 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
+#include "image/sse2.h"
+
 namespace tw::kernels {
 
 namespace {
-
-inline __m128i load(const uint32_t* p) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
-inline void store(uint32_t* p, __m128i v) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-}
 // Pixel a in lanes 0-3, pixel b in lanes 4-7.
 inline __m128i pair(uint32_t a, uint32_t b) {
     const __m128i v = _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(a)),

@@ -35,6 +35,8 @@ void boxBlurV(Bitmap& dest, const Bitmap& source, uint32_t r);
 void smooth4(Bitmap& bitmap);
 
 // Fills 320x240 pixels of dest with a 256x256 picture through a sine-driven quadrilateral.
+// Any other picture size, or a dest smaller than 320x240, is refused silently: dest is left
+// as it was (the caller draws its own stand-in).
 void warpTexture(Bitmap& dest, const Bitmap& picture, float t);
 
 // A one-pixel line; points outside the bitmap are clipped (never written).

@@ -25,7 +25,8 @@ struct Camera {
 };
 
 // Default construction: fov 30 degrees, lookAt (0,0,-300)->(0,0,0), then the stored field
-// of view becomes 0.52333337 / 0.39250004 for later calls (the design's quirk).
+// of view is set to 0.52333337 / 0.39250004 for later calls: the projector cameras keep
+// that narrower cone, which the scenes' projected light layers are tuned to.
 Camera makeCamera();
 // The same, with setFieldOfView(fovDegrees) before lookAt(p -> t); same quirk afterwards.
 Camera makeCamera(float px, float py, float pz, float tx, float ty, float tz, float fovDegrees);

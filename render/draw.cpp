@@ -74,7 +74,7 @@ void drawSceneMesh(Bitmap& target, Mesh& mesh, const Camera& camera, const Mater
         setupFace(target, mesh, mesh.faces[static_cast<size_t>(i)], r, material, rule);
 }
 
-void render(Mesh& mesh, Bitmap& target, const Camera& camera, const Material& material) {
+void drawMesh(Mesh& mesh, Bitmap& target, const Camera& camera, const Material& material) {
     drawSceneMesh(target, mesh, camera, material, FrontRule::Default);
 }
 

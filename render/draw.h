@@ -11,7 +11,7 @@
 namespace tw {
 
 // Transforms, projects and draws every face with the default front rule.
-void render(Mesh& mesh, Bitmap& target, const Camera& camera, const Material& material);
+void drawMesh(Mesh& mesh, Bitmap& target, const Camera& camera, const Material& material);
 // The same with a chosen front rule (used for the meshes of loaded scenes).
 void drawSceneMesh(Bitmap& target, Mesh& mesh, const Camera& camera, const Material& material,
                    FrontRule rule);

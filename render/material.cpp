@@ -1,13 +1,15 @@
 // Material textures: loading into a slot, and the check that a material's textures are usable.
 #include "render/material.h"
 
+#include "base/report.h"
 #include "image/tga.h"
 
 namespace tw {
 
 int loadTexture(Material& m, int slot, const std::string& path) {
     Bitmap* target = slot == SLOT_SECOND ? &m.second : slot == SLOT_THIRD ? &m.third : &m.base;
-    readTga(*target, path); // the reader reports failures and leaves the slot unchanged
+    if (m.file.empty()) m.file = path; // a scene's own material is known by its picture
+    readTga(*target, path);            // the reader reports failures and leaves the slot unchanged
     return 1;
 }
 
@@ -23,13 +25,32 @@ bool heightMapUsable(const Bitmap& base, const Bitmap& third) {
     return third.pixels != nullptr && third.width > 0 && third.pixelCount() >= base.pixelCount();
 }
 
-bool materialDrawable(const Material& m) {
+const char* materialRefusal(const Material& m) {
     if (m.flags & MAT_LAYERED) {
-        if (!textureUsable(m.base) || !textureUsable(m.second)) return false;
-        return !(m.flags & MAT_BUMP) || heightMapUsable(m.base, m.third);
+        if (!textureUsable(m.base)) return "base texture is not a square power of two";
+        if (!textureUsable(m.second)) return "second texture is not a square power of two";
+        if ((m.flags & MAT_BUMP) && !heightMapUsable(m.base, m.third))
+            return "bump map is smaller than its base texture";
+        return nullptr;
     }
-    if (m.flags & MAT_TEXTURED) return textureUsable(m.base);
-    return true; // wire needs no texture; no drawing flag draws nothing anyway
+    if ((m.flags & MAT_TEXTURED) && !textureUsable(m.base))
+        return "texture is not a square power of two";
+    return nullptr; // wire needs no texture; no drawing flag draws nothing anyway
+}
+
+bool materialDrawable(const Material& m) {
+    return materialRefusal(m) == nullptr;
+}
+
+bool drawableOrReported(const Material& m) {
+    const char* why = materialRefusal(m);
+    if (why == nullptr) return true;
+    if (!m.refusalReported) {
+        m.refusalReported = true;
+        reportOut(format("%s: material \"%s\": %s; its faces are not drawn\n",
+                         m.file.empty() ? "(no file)" : m.file.c_str(), m.name.c_str(), why));
+    }
+    return false;
 }
 
 } // namespace tw

@@ -29,6 +29,12 @@ struct Material {
     Bitmap base;
     Bitmap second;
     Bitmap third;
+    // Who to name when drawing refuses this material: its own name and the file it came from
+    // (the scene file, or for a scene's own materials the picture it shows).
+    std::string name;
+    std::string file;
+    // Set once drawing has said why it refuses this material, so it says so only once.
+    mutable bool refusalReported = false;
 };
 
 enum TextureSlot { SLOT_BASE = 0, SLOT_SECOND = 1, SLOT_THIRD = 2 };
@@ -36,8 +42,9 @@ enum TextureSlot { SLOT_BASE = 0, SLOT_SECOND = 1, SLOT_THIRD = 2 };
 inline void setFlags(Material& m, uint32_t flags) {
     m.flags = flags;
 }
-// Reads a TGA into the slot (failures are reported by the reader). Returns 1 like the
-// original; the slot keeps its old bitmap when the file did not load.
+// Reads a TGA into the slot (failures are reported by the reader). Always returns 1, loaded
+// or not: the slot keeps its old bitmap when the file did not load, and drawing reports a
+// material it then cannot use.
 int loadTexture(Material& m, int slot, const std::string& path);
 
 // A square power-of-two texture whose widthShift and widthMask match its size: every
@@ -49,5 +56,10 @@ bool heightMapUsable(const Bitmap& base, const Bitmap& third);
 // True when the textures this material's flags will sample are usable square power-of-two
 // bitmaps; the renderer draws nothing for a face whose material fails this.
 bool materialDrawable(const Material& m);
+// Why drawing refuses the material, or null when it is drawable.
+const char* materialRefusal(const Material& m);
+// Reports the refusal once per material (naming it and its file) and returns whether the
+// material is drawable.
+bool drawableOrReported(const Material& m);
 
 } // namespace tw

@@ -11,7 +11,8 @@ struct Matrix {
     float m[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
 };
 
-// Degrees to radians as the design does it: 3.14/180, not pi/180.
+// Degrees to radians for object rotations: 3.14/180, not pi/180. Every animation's turning
+// speed is tuned with this factor, so it stays.
 constexpr float kRotationFactor = 0.017444445f;
 
 void setIdentity(Matrix& m);

@@ -11,8 +11,10 @@
 namespace tw {
 
 int32_t toFixed(float x) {
-    // Out of range (either sign) and NaN saturate to the largest positive value.
     if (x > -32768.0f && x < 32768.0f) return static_cast<int32_t>(x * 65536.0f);
+    // Each sign saturates to its own end, so a large negative coordinate or gradient keeps
+    // its sign; NaN takes the positive end.
+    if (x <= -32768.0f) return INT32_MIN;
     return 0x7FFF0000;
 }
 
@@ -82,10 +84,12 @@ template <bool Bump, LayerBlend Blend, bool Translucent> struct LayeredSpan {
         if constexpr (!Bump) {
             return texel(second, secondShift, secondMask, u2, v2);
         } else {
-            const int32_t i = (((v1 >> 16) & baseMask) << baseShift) + ((u1 >> 16) & baseMask);
-            // Neighbours past the end wrap to the start (the row below the last is row 0).
-            int32_t right = i + 1, down = i + heightWidth;
-            if (right >= heightCount) right -= heightCount;
+            const int32_t column = (u1 >> 16) & baseMask;
+            const int32_t i = (((v1 >> 16) & baseMask) << baseShift) + column;
+            // Neighbours wrap like the texture: the right one of the last column is the first
+            // of the same row, the one below the last row lies in row 0.
+            const int32_t right = column == baseMask ? i - baseMask : i + 1;
+            int32_t down = i + heightWidth;
             if (down >= heightCount) down -= heightCount;
             const int32_t h = static_cast<int32_t>((height[i] >> 16) & 255u);
             const int32_t hr = static_cast<int32_t>((height[right] >> 16) & 255u);

@@ -8,7 +8,8 @@
 
 namespace tw {
 
-// x*65536 truncated for -32768 < x < 32768, else 0x7FFF0000 (also for large negatives).
+// x*65536 truncated for -32768 < x < 32768; at or below -32768 the most negative value,
+// otherwise (32768 and above, NaN) 0x7FFF0000.
 int32_t toFixed(float x);
 // ceil of a 16.16 value as an integer.
 inline int32_t fixedCeil(int32_t f) {

@@ -23,16 +23,22 @@ void drawScene(Scene& scene, Bitmap& target, int cameraIndex, float time) {
 
     // SIV meshes had y negated at load, which mirrors their winding on screen.
     FrontRule rule = scene.is3ds ? FrontRule::Default : FrontRule::Mirrored;
+    static const Material kNoMaps = [] {
+        Material m;
+        m.flags = MAT_WIRE;
+        return m;
+    }();
     for (Mesh& mesh : scene.meshes) {
         setScale(mesh, 1, 1, 1);
         rotate(mesh, 0, 0, 0);
         setPosition(mesh, mesh.px, mesh.py, mesh.pz);
-        if (mesh.materialIndex < 0 ||
-            static_cast<size_t>(mesh.materialIndex) >= scene.materials.size()) {
-            continue;
-        }
+        // A mesh naming no material (scene files without materials, an unknown name) draws
+        // as a material without maps: white lines, so its shape still shows.
+        const bool named = mesh.materialIndex >= 0 &&
+                           static_cast<size_t>(mesh.materialIndex) < scene.materials.size();
         drawSceneMesh(target, mesh, camera,
-                      scene.materials[static_cast<size_t>(mesh.materialIndex)], rule);
+                      named ? scene.materials[static_cast<size_t>(mesh.materialIndex)] : kNoMaps,
+                      rule);
     }
 }
 

@@ -184,7 +184,8 @@ void drawWireTriangle(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, uint32_t 
 
 void setupFace(Bitmap& target, const Mesh& mesh, Face& face, const Matrix& rotation,
                const Material& material, FrontRule rule) {
-    // 1. Camera-space face normal (the 10000 scale is harmless and kept for fidelity).
+    // 1. Camera-space face normal (scaled up by 10000 first, as the vertex normals are, so
+    // tiny normals survive the rotation before they are normalised).
     float nx = face.nx * 10000.0f, ny = face.ny * 10000.0f, nz = face.nz * 10000.0f;
     const Matrix& r = rotation;
     face.cnx = nx * r.m[0][0] + ny * r.m[1][0] + nz * r.m[2][0];
@@ -212,7 +213,7 @@ void setupFace(Bitmap& target, const Mesh& mesh, Face& face, const Matrix& rotat
     // 4. Winding.
     const uint32_t flags = material.flags;
     if (!(flags & MAT_TWO_SIDED) && !showsFront(A, B, C, rule)) return;
-    if (!materialDrawable(material)) return;
+    if (!drawableOrReported(material)) return;
 
     // 5. Texture pairs in texels of the base texture's size.
     const float s = static_cast<float>(material.base.width);

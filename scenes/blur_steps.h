@@ -1,5 +1,6 @@
 // The blur steps the scenes share: a vertical-then-horizontal box blur through a scratch
-// frame, and the "kick or random" blur that follows beats or, between them, two slow sines.
+// frame, the scene start and hit levels, and the "kick or random" blur that follows beats or,
+// between them, two slow sines.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,13 @@ namespace tw {
 // A level that is `peak` at the hit and falls linearly to 0 over the next 50 centiseconds.
 inline float hitLevel(float hitTime, float t, float peak) {
     return hitTime + 50 > t ? (hitTime + 50 - t) * 0.02f * peak : 0.0f;
+}
+
+// On a scene's first frame, remembers its time as the scene's start.
+inline void markStart(bool& firstFrame, float& startTime, float t) {
+    if (!firstFrame) return;
+    startTime = t;
+    firstFrame = false;
 }
 
 // boxBlurV from the frame into the scratch frame, then boxBlurH back.

@@ -22,10 +22,7 @@ void runEye(EyeScene& s, Bitmap& framebuffer, float t) {
     clearBitmap(framebuffer);
     if (latchSync(SYNC_BEAT)) s.pulseHitTime = t;
     if (latchSync(SYNC_ACCENT)) s.blurHitTime = t;
-    if (s.firstFrame) {
-        s.startTime = t;
-        s.firstFrame = false;
-    }
+    markStart(s.firstFrame, s.startTime, t);
     s.pulse = hitLevel(s.pulseHitTime, t, 24);
 
     drawScene(s.scene, framebuffer, 0, (t - s.startTime) * 0.005f);

@@ -67,10 +67,7 @@ void drawRibbon(const GreetingsScene& s, Bitmap& framebuffer, float phase) {
 
 void runGreetings(GreetingsScene& s, Bitmap& framebuffer, float t) {
     if (latchSync(SYNC_BEAT)) s.beatHitTime = t;
-    if (s.firstFrame) {
-        s.startTime = t;
-        s.firstFrame = false;
-    }
+    markStart(s.firstFrame, s.startTime, t);
     s.kick = hitLevel(s.beatHitTime, t, 24);
 
     clearZBuffer(gZBuffer);

@@ -24,10 +24,7 @@ void setupGrey(GreyScene& s) {
 
 void runGrey(GreyScene& s, Bitmap& framebuffer, float t) {
     if (latchSync(SYNC_BEAT)) s.beatHitTime = t;
-    if (s.firstFrame) {
-        s.startTime = t;
-        s.firstFrame = false;
-    }
+    markStart(s.firstFrame, s.startTime, t);
     s.kick = hitLevel(s.beatHitTime, t, 24);
 
     clearZBuffer(gZBuffer);

@@ -446,7 +446,7 @@ int polygoniseCell(const GridCell& cell, float isolevel, IsoTriangle* out) {
     return count;
 }
 
-void update(Isosurface& iso) {
+void rebuildIsosurface(Isosurface& iso) {
     Mesh& mesh = iso.mesh;
     mesh.vertexCount = 0;
     mesh.faceCount = 0;

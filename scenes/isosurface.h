@@ -86,7 +86,7 @@ void setCentre(Isosurface& iso, int index, float x, float y, float z);
 float fieldValue(const Isosurface& iso, float x, float y, float z);
 void clearSources(Isosurface& iso);
 // Samples the grid and rebuilds the mesh: 3*T vertices and T faces. Allocates nothing.
-void update(Isosurface& iso);
+void rebuildIsosurface(Isosurface& iso);
 
 // Polygonises one cell into `out` (room for 5 triangles); returns the triangle count.
 int polygoniseCell(const GridCell& cell, float isolevel, IsoTriangle* out);

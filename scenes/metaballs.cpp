@@ -46,6 +46,7 @@ void setupMetaballs(MetaballScene& scene) {
     scene.camera = makeCamera();
 
     const std::string skyTexture = dataPath("data/s08_back32.tga");
+    scene.blobMaterial.name = "metaball";
     setFlags(scene.blobMaterial, MAT_TEXTURED | MAT_ENV1);
     loadTexture(scene.blobMaterial, SLOT_BASE, skyTexture);
     ensureTexture(scene.blobMaterial.base, 0xFF808080u, skyTexture);
@@ -54,6 +55,7 @@ void setupMetaballs(MetaballScene& scene) {
     computeFaceNormals(scene.backdrop);
     computeVertexNormals(scene.backdrop);
 
+    scene.backdropMaterial.name = "metaball backdrop";
     setFlags(scene.backdropMaterial, MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE);
     loadTexture(scene.backdropMaterial, SLOT_BASE, skyTexture);
     ensureTexture(scene.backdropMaterial.base, 0xFF808080u, skyTexture);
@@ -76,19 +78,19 @@ void runMetaballs(MetaballScene& scene, Bitmap& framebuffer, float t) {
                   static_cast<float>(a * std::sin(phase * kSwimY)),
                   static_cast<float>(a * std::sin(phase * kSwimZ)));
     }
-    update(scene.blob);
+    rebuildIsosurface(scene.blob);
 
     Mesh& blob = scene.blob.mesh;
     const float spin = t + scene.kickLevel;
     setScale(blob, 1.3f, 1.3f, 1.3f);
     rotate(blob, spin, spin, spin);
     setPosition(blob, 0.0f, 0.0f, 0.0f);
-    render(blob, framebuffer, scene.camera, scene.blobMaterial);
+    drawMesh(blob, framebuffer, scene.camera, scene.blobMaterial);
 
     setScale(scene.backdrop, 1.0f, 1.0f, 1.0f);
     rotate(scene.backdrop, 0.8f * t, 0.5f * t, 0.7f * t);
     setPosition(scene.backdrop, 0.0f, 0.0f, 0.0f);
-    render(scene.backdrop, framebuffer, scene.camera, scene.backdropMaterial);
+    drawMesh(scene.backdrop, framebuffer, scene.camera, scene.backdropMaterial);
 
     kickOrRandomBlur(framebuffer, scene.scratch, scene.kickLevel, t, 4.0);
 

@@ -13,7 +13,9 @@ namespace {
 constexpr float kScreenCentreX = 160.0f;
 constexpr float kScreenCentreY = 120.0f;
 constexpr float kFocalLength = 256.0f;
-constexpr double kAngleToTexels = 511.0 * 0.31831927423205475; // 511/pi, as designed
+// 511/pi: |angle| from 0 to pi maps onto v from 0 to 511, the same on both sides of the
+// seam, so the wall is mirrored across it rather than torn.
+constexpr double kAngleToTexels = 511.0 * 0.31831927423205475;
 constexpr int32_t kTexels = kTunnelTextureSize * kTunnelTextureSize;
 
 // x * 65536 truncated, kept modulo 2^32. The texture lookups only use the low bits of the

@@ -21,7 +21,7 @@ struct Amendment {
     const char* third; // null: unchanged
 };
 
-// In the order performed. 0x80 is set by the design and tested by nothing.
+// In the order performed. MAT_UNUSED_80 is only a marker; no drawing path reads it.
 const Amendment kAmendments[] = {
     {0, MAT_LAYERED | MAT_BUMP | MAT_UNUSED_80 | MAT_UV2_VERTEX, "data/s02_lightmap4.tga",
      "data/wall_b2.tga"},

@@ -20,6 +20,7 @@ void setupSpike(SpikeScene& s) {
     load3ds(s.spike, dataPath("data/spike.3ds"));
     computeFaceNormals(s.spike);
     computeVertexNormals(s.spike);
+    s.material.name = "spike";
     setFlags(s.material, MAT_TEXTURED | MAT_ENV1);
     loadTexture(s.material, SLOT_BASE, dataPath("data/s08_back32.tga"));
     s.camera = makeCamera(0, 0, -300, 0, 0, 0, 30);
@@ -40,7 +41,7 @@ void runSpike(SpikeScene& s, Bitmap& framebuffer, float t) {
     setScale(s.spike, 1, 1, 1);
     rotate(s.spike, s.kick, 0.8f * t, 0);
     setPosition(s.spike, 0, 0, 0);
-    render(s.spike, framebuffer, s.camera, s.material);
+    drawMesh(s.spike, framebuffer, s.camera, s.material);
 
     kickOrRandomBlur(framebuffer, s.scratch, s.kick, t, 8);
     smooth4(framebuffer);

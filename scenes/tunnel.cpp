@@ -23,10 +23,7 @@ void setupTunnel(TunnelScene& s) {
 
 void runTunnel(TunnelScene& s, Bitmap& framebuffer, float t) {
     if (latchSync(SYNC_ACCENT)) s.hitTime = t;
-    if (s.firstFrame) {
-        s.startTime = t;
-        s.firstFrame = false;
-    }
+    markStart(s.firstFrame, s.startTime, t);
     s.kick = hitLevel(s.hitTime, t, 24);
 
     clearBitmap(framebuffer);

@@ -21,11 +21,13 @@ void setupTwist(TwistScene& s) {
     s.scratch = createBitmap(320, 240);
     readTga(s.credits, dataPath("data/creds.tga"));
     s.camera = makeCamera(0, 0, -600, 0, 0, 0, 30);
+    s.backdropMaterial.name = "twist backdrop";
     setFlags(s.backdropMaterial, MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE);
     loadTexture(s.backdropMaterial, SLOT_BASE, dataPath("data/s08_back32.tga"));
     load3ds(s.backdrop, dataPath("data/skygeo.3ds"));
     computeVertexNormals(s.backdrop);
     computeFaceNormals(s.backdrop);
+    s.objectMaterial.name = "twist object";
     setFlags(s.objectMaterial, MAT_TEXTURED | MAT_ENV1);
     loadTexture(s.objectMaterial, SLOT_BASE, dataPath("data/s08_back32.tga"));
     load3ds(s.object, dataPath("data/ting.3ds"));
@@ -64,7 +66,7 @@ void runTwist(TwistScene& s, Bitmap& framebuffer, float t) {
     setScale(s.backdrop, 1, 1, 1);
     rotate(s.backdrop, 0.1f * u, 0.2f * u, 0.15f * u);
     setPosition(s.backdrop, 0, 0, 1000);
-    render(s.backdrop, framebuffer, s.camera, s.backdropMaterial);
+    drawMesh(s.backdrop, framebuffer, s.camera, s.backdropMaterial);
 
     // Twist from the rest positions, so no error accumulates from frame to frame.
     const int32_t n = std::min(
@@ -85,7 +87,7 @@ void runTwist(TwistScene& s, Bitmap& framebuffer, float t) {
     setScale(s.object, 1, 1, 1);
     rotate(s.object, 0, 0, 0);
     setPosition(s.object, 0, 0, 0);
-    render(s.object, framebuffer, s.camera, s.objectMaterial);
+    drawMesh(s.object, framebuffer, s.camera, s.objectMaterial);
 
     smooth4(framebuffer);
     addNoise(framebuffer, 18);
@@ -106,8 +108,10 @@ void runTwist(TwistScene& s, Bitmap& framebuffer, float t) {
         blurThrough(framebuffer, s.scratch, r, r);
     }
     if (s.fadeEndTime > u) {
+        // A beat on the first frame sets the fade end 30 centiseconds late, so the weight
+        // starts above 255: held at 255, the frozen frame stays whole until it fades.
         const auto k = static_cast<int32_t>((s.fadeEndTime - u) * 0.0071428571827709675f * 255);
-        crossfade(s.fadeOut, framebuffer, k);
+        crossfade(s.fadeOut, framebuffer, std::min(k, 255));
     }
 }
 

@@ -18,6 +18,7 @@ void setupWarp(WarpScene& s) {
     load3ds(s.glow, dataPath("data/geo2.3ds"));
     computeVertexNormals(s.glow);
     computeFaceNormals(s.glow);
+    s.glowMaterial.name = "warp glow";
     setFlags(s.glowMaterial, MAT_TEXTURED);
     loadTexture(s.glowMaterial, SLOT_BASE, dataPath("data/s08_back33.tga"));
     s.feedback = createBitmap(320, 240);
@@ -47,12 +48,12 @@ void runWarp(WarpScene& s, Bitmap& framebuffer, float t) {
     setScale(s.glow, 1, 1, 1);
     rotate(s.glow, 0.1f * spin, 0.2f * spin, 0.15f * spin);
     setPosition(s.glow, 0, 0, 0);
-    render(s.glow, s.feedback, s.camera, s.glowMaterial);
+    drawMesh(s.glow, s.feedback, s.camera, s.glowMaterial);
     clearZBuffer(gZBuffer);
     setScale(s.glow, 1, 1, 1);
     rotate(s.glow, -0.1f * spin, -0.2f * spin, -0.15f * spin);
     setPosition(s.glow, 0, 0, 0);
-    render(s.glow, s.glowFrame, s.camera, s.glowMaterial);
+    drawMesh(s.glow, s.glowFrame, s.camera, s.glowMaterial);
 
     addInto(s.feedback, s.glowFrame);
     smooth4(s.glowFrame);

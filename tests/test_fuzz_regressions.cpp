@@ -23,8 +23,10 @@ TEST(FuzzRegressions, EveryKeptInputReadsWithoutFault) {
     const fs::path root = fs::path(TW_SOURCE_DIR) / "fuzz" / "regressions";
     int replayed = 0;
     for (const auto& [target, entry] : entries) {
-        if (!fs::exists(root / target)) continue;
-        for (const auto& file : fs::directory_iterator(root / target)) {
+        // A missing or empty folder means the replay lost its inputs, not that all is well.
+        const int before = replayed;
+        std::error_code ec;
+        for (const auto& file : fs::directory_iterator(root / target, ec)) {
             std::ifstream in(file.path(), std::ios::binary);
             std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                        std::istreambuf_iterator<char>());
@@ -32,6 +34,7 @@ TEST(FuzzRegressions, EveryKeptInputReadsWithoutFault) {
             entry(bytes.data(), bytes.size());
             ++replayed;
         }
+        EXPECT_GT(replayed, before) << "no inputs under " << (root / target).string();
     }
     setDataRoot(".");
     RecordProperty("replayed", replayed);

@@ -204,7 +204,7 @@ TEST(IsosurfaceShape, SingleBallIsAClosedSphereFacingOutward) {
         SCOPED_TRACE(resolution);
         Isosurface& iso = freshSurface(resolution, cellSize);
         addMetaball(iso, 8.0f);
-        update(iso);
+        rebuildIsosurface(iso);
         const Mesh& mesh = iso.mesh;
         ASSERT_GT(mesh.faceCount, 100);
         for (int32_t i = 0; i < mesh.vertexCount; ++i) {
@@ -235,14 +235,14 @@ TEST(IsosurfaceShape, TwoDistantBallsGiveTwoClosedSurfacesThatMerge) {
     addMetaball(iso, 8.0f);
     setCentre(iso, 0, -45.0f, 0.0f, 0.0f);
     setCentre(iso, 1, 45.0f, 5.0f, -3.0f);
-    update(iso);
+    rebuildIsosurface(iso);
     EXPECT_EQ(closedPieces(meshSoup(iso.mesh)), 2);
     // Moved together they merge; the same buffers are rebuilt in place. Grid point 9 lies
     // exactly at the first centre: the field there is huge but finite.
     const Vertex* before = iso.mesh.vertices.data();
     setCentre(iso, 0, 0.0f, 0.0f, 0.0f);
     setCentre(iso, 1, 30.0f, 0.0f, 0.0f);
-    update(iso);
+    rebuildIsosurface(iso);
     EXPECT_EQ(closedPieces(meshSoup(iso.mesh)), 1);
     EXPECT_EQ(iso.mesh.vertices.data(), before);
     for (const GridPoint& g : iso.grid) ASSERT_TRUE(std::isfinite(g.value + g.nx + g.ny + g.nz));
@@ -258,7 +258,7 @@ TEST(IsosurfaceLimits, FullMeshStopsAtTheLastTriangleThatFits) {
     Isosurface& iso = freshSurface(110, 1);
     addMetaball(iso, 16.0f);
     const Vertex* vertices = iso.mesh.vertices.data();
-    update(iso);
+    rebuildIsosurface(iso);
     EXPECT_TRUE(iso.truncated);
     EXPECT_EQ(iso.mesh.faceCount, kIsoMeshCapacity / 3);
     EXPECT_EQ(iso.mesh.vertexCount, kIsoMeshCapacity);

@@ -127,7 +127,7 @@ TEST(MusicPlayer, SyncsFireAtTheirRowTimesInChannelOrder) {
         EXPECT_EQ(gReceived, expect) << t;
     }
     EXPECT_EQ(music.samples.size(), 77u * 1000u * 2u); // the 77 ticks starting at or before 1.6 s
-    music.free();
+    music.unload();
 }
 
 TEST(MusicPlayer, SyncValuesReachTheirFlags) {
@@ -148,7 +148,7 @@ TEST(MusicPlayer, SyncValuesReachTheirFlags) {
     for (int i = 0; i < kSyncFlagCount; ++i) EXPECT_EQ(syncFlags[i].load(), 0.0f) << i;
     music.advanceTo(0.75);
     EXPECT_TRUE(latchSync(SYNC_HOLD));
-    music.free();
+    music.unload();
 }
 
 TEST(MusicPlayer, ReplayedRowsFireAgainAndTheModuleLoops) {
@@ -237,14 +237,14 @@ TEST(MusicPlayer, MissingTruncatedAndForeignFilesFailCleanly) {
         off.play();
         off.advanceTo(5.0);
         EXPECT_TRUE(off.samples.empty());
-        off.free();
+        off.unload();
         EXPECT_EQ(listSyncs(path), 1);
     }
     XmpMusic live;
     EXPECT_FALSE(live.load(dir + "/missing.xm", true));
     live.installSync(musicSyncCallback);
     live.play();
-    live.free();
+    live.unload();
 }
 
 TEST(MusicPlayer, CapturedAudioIsWrittenAsWav) {
@@ -302,7 +302,7 @@ std::vector<double> liveOffsets(bool noSound, int* deviceSamples) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    music.free();
+    music.unload();
     std::lock_guard<std::mutex> lock(gLiveMutex);
     std::vector<double> offsets;
     for (size_t i = 0; i < gLive.size() && i < 4; ++i) {

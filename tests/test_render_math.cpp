@@ -23,7 +23,7 @@ Matrix rotation(float a, float b, float c) {
     return m;
 }
 
-TEST(Matrix, RotationIsXThenYThenZWithTheDesignFactor) {
+TEST(Matrix, RotationIsXThenYThenZWithTheRotationFactor) {
     expectBasisNear(rotation(0, 0, 0), Matrix{});
 
     // Composed from single-axis turns in x, y, z order it equals the combined rotation, and
@@ -37,7 +37,7 @@ TEST(Matrix, RotationIsXThenYThenZWithTheDesignFactor) {
     concatRotation(reversed, rotation(30, 0, 0));
     EXPECT_GT(std::fabs(reversed.m[0][1] - composed.m[0][1]), 0.1f);
 
-    // Turning sense and the design factor 3.14/180 (90 degrees is not an exact quarter turn):
+    // Turning sense and the factor 3.14/180 (90 degrees is not an exact quarter turn):
     // (0, 1, 0) about x by a goes to (0, cos a, sin a).
     const Vec3 p = transform(rotation(90, 0, 0), 0, 1, 0);
     EXPECT_NEAR(p.y, std::cos(1.5700000f), 1e-6f);

@@ -123,7 +123,7 @@ TEST_F(Assembly, SivMeshesAndMaterials) {
     const Vertex& v = m.vertices[0];
     EXPECT_FLOAT_EQ(v.x, 1);
     EXPECT_FLOAT_EQ(v.y, -2);
-    EXPECT_FLOAT_EQ(v.ny, 1); // normals are not negated
+    EXPECT_FLOAT_EQ(v.ny, -1); // normals are mirrored with the positions
     EXPECT_FLOAT_EQ(v.uv1.u, 0.25f);
     EXPECT_FLOAT_EQ(v.uv1.v, 0.25f);
     const Face& face = m.faces[1];
@@ -148,7 +148,7 @@ TEST_F(Assembly, SivCameraKeysAndDefaults) {
                  {"emptytrack", {1, 2, 3}, {4, 5, 6}, 7, 8}};
     SivTrack pos{.id = 3,
                  .keys = {{0, {1, 2, 3}, 0.1f, 0.2f, 0.3f}, {1, {4, 5, 6}}, {2, {7, 8, 9}}}};
-    SivTrack more{.id = 3, .keys = {{3, {10, 11, 12}}}};
+    SivTrack more{.id = 3, .keys = {{1.5f, {10, 11, 12}}, {2, {13, 14, 15}}}};
     SivTrack target{.id = 4, .keys = {{0, {-1, -2, -3}}, {5, {1, 2, 3}}}};
     SivTrack kind2{.kind = 2, .id = 5, .keys = {{0, {9, 9, 9}}, {1, {9, 9, 9}}}};
     SivTrack empty{.id = 7, .keys = {}};
@@ -165,12 +165,13 @@ TEST_F(Assembly, SivCameraKeysAndDefaults) {
     EXPECT_FLOAT_EQ(still.position[1], -10); // the load-time lookAt
 
     const Camera& moving = scene.cameras[1];
-    // Both kind-1 tracks with identifier 3 contribute, in file order.
+    // Both kind-1 tracks with identifier 3 contribute, put in time order; of the two keys at
+    // time 2 the later in the file wins.
     ASSERT_EQ(keyCount(moving.curves[1]), 4);
-    EXPECT_FLOAT_EQ(moving.curves[0].keys[2].value, 7);
-    EXPECT_FLOAT_EQ(moving.curves[1].keys[2].value, -8);
-    EXPECT_FLOAT_EQ(moving.curves[2].keys[3].value, 12);
-    EXPECT_FLOAT_EQ(moving.curves[1].keys[3].time, 3);
+    EXPECT_FLOAT_EQ(moving.curves[0].keys[2].value, 10);
+    EXPECT_FLOAT_EQ(moving.curves[1].keys[2].value, -11);
+    EXPECT_FLOAT_EQ(moving.curves[2].keys[3].value, 15);
+    EXPECT_FLOAT_EQ(moving.curves[1].keys[3].time, 2);
     EXPECT_FLOAT_EQ(moving.curves[0].keys[0].tension, 0.1f);
     EXPECT_FLOAT_EQ(moving.curves[0].keys[0].continuity, 0.2f);
     EXPECT_FLOAT_EQ(moving.curves[0].keys[0].bias, 0.3f);

@@ -2,6 +2,7 @@
 // the winding rule chosen by the scene's file kind, and scenes that cannot be drawn.
 #include <gtest/gtest.h>
 
+#include "base/report.h"
 #include "image/bitmap.h"
 #include "render/scene_draw.h"
 
@@ -42,6 +43,13 @@ Scene wireScene(uint8_t is3ds, bool reversed) {
     s.cameras.push_back(still(0));
     s.meshes.push_back(triangle(reversed));
     return s;
+}
+
+Material refused(uint32_t flags, Bitmap base, Bitmap second, Bitmap third) {
+    Material m;
+    m.flags = flags, m.base = base, m.second = second, m.third = third;
+    m.name = "floor", m.file = "data/hall.3ds";
+    return m;
 }
 
 class SceneDraw : public ::testing::Test {
@@ -114,12 +122,31 @@ TEST_F(SceneDraw, ScenesThatCannotBeDrawnDrawNothing) {
     empty.meshes.push_back(triangle(false));
     EXPECT_EQ(draw(empty, 0, 0), 0); // no camera
 
+    // Invalid material indices (a file without materials) draw as a material without maps.
     Scene s = wireScene(1, false);
     s.meshes.push_back(triangle(true));
-    EXPECT_GT(draw(s, 0, 0), 0);
+    const int wired = draw(s, 0, 0);
+    EXPECT_GT(wired, 0);
+    s.materials.clear();
     s.meshes[0].materialIndex = 5;
     s.meshes[1].materialIndex = -1;
-    EXPECT_EQ(draw(s, 0, 0), 0); // invalid material indices are skipped
+    EXPECT_EQ(draw(s, 0, 0), wired);
+
+    // A material drawing refuses (a 6x6 texture; a bump map smaller than its base) is
+    // reported once, by name and file, and draws nothing.
+    Material bad = refused(MAT_TEXTURED, createBitmap(6, 6), {}, {});
+    Bitmap four = createBitmap(4, 4);
+    four.widthShift = 2, four.widthMask = 3;
+    for (const char* why : {"texture is not", "bump map is smaller"}) {
+        s.materials = {bad};
+        s.meshes[0].materialIndex = s.meshes[1].materialIndex = 0;
+        ReportCapture cap;
+        EXPECT_EQ(draw(s, 0, 0) + draw(s, 0, 0), 0);
+        ASSERT_EQ(cap.lines.size(), 1u) << why;
+        for (const char* part : {"data/hall.3ds", "\"floor\"", why})
+            EXPECT_NE(cap.lines[0].find(part), std::string::npos) << cap.lines[0];
+        bad = refused(MAT_LAYERED | MAT_BUMP, four, four, createBitmap(2, 2));
+    }
 
     Scene unkeyed = wireScene(1, false);
     unkeyed.meshes.push_back(triangle(true));

@@ -129,5 +129,22 @@ TEST(SceneWithoutData, DrawsWithoutReadingMissingAssets) {
     setDataRoot(".");
 }
 
+// A beat on the twist's first frame moves the fade's end 30 centiseconds on: the frozen
+// frame (blue) must still cover the next frames, not wrap to a faint weight.
+TEST(SceneWithoutData, TwistFadeHoldsThroughABeatOnItsFirstFrame) {
+    seedRandom(), resetSyncFlags(), setDataRoot("/nonexistent-tarnwick-data");
+    ReportCapture quiet;
+    static TwistScene twist;
+    setupTwist(twist);
+    Bitmap frame = createBitmap(320, 240);
+    fillBitmap(frame, makeColour(0, 0, 255, 255));
+    syncFlags[SYNC_BEAT] = 1.0f;
+    for (float t : {5700.0f, 5703.3f, 5706.7f, 5710.0f}) {
+        runTwist(twist, frame, t);
+        EXPECT_GE(frame.pixels[120 * 320 + 160] & 255u, 200u) << t;
+    }
+    setDataRoot(".");
+}
+
 } // namespace
 } // namespace tw

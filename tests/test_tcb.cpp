@@ -1,6 +1,8 @@
 // Key curves: segment search, end-key and flat-segment rules, and the tangent scaling.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "anim/tcb.h"
 
 namespace tw {
@@ -14,12 +16,7 @@ TCBCurve curve(std::initializer_list<std::pair<float, float>> keys, float tensio
 }
 
 TEST(TcbCurve, NoKeysRaisesOneKeyIsConstant) {
-    try {
-        evaluate(TCBCurve{}, 1.0f);
-        FAIL() << "no error";
-    } catch (const EmptyCurveError& e) {
-        EXPECT_STREQ(e.what(), "TCBCurve needs atleast one key");
-    }
+    EXPECT_THROW(evaluate(TCBCurve{}, 1.0f), EmptyCurveError);
     TCBCurve c = curve({{5, 7}});
     for (float t : {-100.0f, 0.0f, 5.0f, 5.5f, 1e9f}) EXPECT_EQ(evaluate(c, t), 7.0f);
 }
@@ -76,6 +73,20 @@ TEST(TcbCurve, FlatSegmentsAndOutOfOrderTimes) {
     EXPECT_EQ(evaluate(back, 11), 3.0f);
     EXPECT_EQ(evaluate(back, 10), 3.0f);
     EXPECT_NE(evaluate(back, 7), 3.0f); // segment 0 is still well formed
+    // Neighbours at the segment's own times give zero or negative spans: the tangents take
+    // their end forms and the value stays finite.
+    for (TCBCurve odd : {curve({{10, 1}, {0, 2}, {10, 3}}), curve({{0, 1}, {10, 2}, {0, 3}})})
+        for (float t = 0; t < 10; t += 0.5f) EXPECT_TRUE(std::isfinite(evaluate(odd, t))) << t;
+}
+
+TEST(TcbCurve, OrderKeysSortsStablyAndTheLaterOfEqualTimesWins) {
+    TCBCurve c = curve({{20, 5}, {0, 1}, {10, 2}, {NAN, 9}, {10, 3}, {-5, 4}});
+    orderKeys(c);
+    ASSERT_EQ(keyCount(c), 5);
+    EXPECT_TRUE(std::isnan(c.keys[4].time)); // a NaN time goes last
+    c.keys.pop_back();
+    for (float t : {-5.0f, 0.0f, 5.0f, 10.0f, 15.0f, 20.0f})
+        EXPECT_EQ(evaluate(c, t), evaluate(curve({{-5, 4}, {0, 1}, {10, 3}, {20, 5}}), t)) << t;
 }
 
 } // namespace

@@ -44,7 +44,7 @@ struct ScriptedMusic final : MusicOutput {
     void installSync(void (*cb)(uint32_t)) override { callback = cb; }
     void play() override {}
     void advanceTo(double seconds) override;
-    void free() override {}
+    void unload() override {}
 };
 
 // A fresh temporary folder (removed by the destructor) to hold a data/ tree for a test.

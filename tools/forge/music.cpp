@@ -34,6 +34,7 @@ bool sameCells(const XmPattern& a, const XmPattern& b) {
 bool buildSoundtrack(XmModule& m, std::string& error) {
     std::vector<XmCell> cells;
     if (!music::composeScore(cells, error)) return false;
+    music::mixScore(cells);
     m = XmModule{};
     m.name = "tarnwick";
     m.channels = music::CH_COUNT;

@@ -59,4 +59,7 @@ std::vector<SheetSync> expandSyncSheet();
 // Returns false with a reason when the sheet and the score disagree.
 bool composeScore(std::vector<XmCell>& cells, std::string& error);
 
+// Scales every volume in the score by its instrument's level in the mix.
+void mixScore(std::vector<XmCell>& cells);
+
 } // namespace tw::music

@@ -304,7 +304,7 @@ void grey(Score& s) {
             s.play(r + hit, CH_BASS, c.bass, INS_BASS, 44);
             s.off(r + hit + 2, CH_BASS);
             for (int v = 0; v < 3; ++v) {
-                s.play(r + hit, CH_PAD1 + v, c.voice[v] + 12, INS_PLUCK, 34);
+                s.play(r + hit, CH_PAD1 + v, c.voice[v] + 12, INS_PLUCK, 31);
                 s.off(r + hit + 2, CH_PAD1 + v);
             }
         }
@@ -348,7 +348,7 @@ void boombox(Score& s) {
         s.drums(r, CH_KICK, INS_KICK, "x...x...x...x...", 64);
         s.drums(r, CH_SNARE, INS_SNARE, b == 9 ? "ggggxgggxgxgxxxx" : "....X..g....X.g.", 52);
         s.hats(r, "cCoc", 32);
-        s.bass(r, prog[b], "r-o-r-o-r-o-r-o-", 50);
+        s.bass(r, prog[b], "r-o-r-o-r-o-r-o-", 44);
         if (b == 9)
             for (int i = 0; i < 16; ++i) s.volume(r + i, CH_SNARE, 30 + i * 2);
     }
@@ -357,7 +357,7 @@ void boombox(Score& s) {
         "D5 . . F5 . . Bb5 . | A5 . G5 . E5 . C5 . | D5 . . . F5 . E5 D5 | A5 . . . G5 . E5 . | "
         "D6 . . Bb5 . . F5 . | F5 . G5 . Bb5 . D6 . | Bb5 . . A5 . . G5 . | E5 . . C#5 . . E5 . | "
         "G5 . . . Bb5 . . . | A5 . C#6 . E6 . A5 .",
-        48, 22);
+        44, 22);
     // The hard stop: one last hit, then only the crash rings out.
     s.play(kStop, CH_KICK, note("C4"), INS_KICK, 64);
     s.crash(kStop, 60);

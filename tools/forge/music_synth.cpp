@@ -12,6 +12,10 @@ namespace {
 
 constexpr double kRate = 44100.0;
 constexpr double kTwoPi = 6.283185307179586;
+// Every sample spans the 16-bit range, just short of full scale; the levels of the mix live
+// in the volumes the score writes and the mix scales (music_mix.cpp).
+constexpr double kSamplePeak = 0.99;
+constexpr double kKickDrive = 2.0;             // tanh drive of the kick's body
 constexpr double kMiddleC = 261.6255653005986; // C-4 plays drums at their recorded rate
 
 // White noise in -1..1 from the presentation's generator.
@@ -31,10 +35,9 @@ void highPass(std::vector<double>& x, double cutoffHz) {
     }
 }
 
-// Scales to `peak` of full scale and converts. A short fade at each end guarantees the
+// Scales to kSamplePeak of full scale and converts. A short fade at each end guarantees the
 // one-shots start and stop at zero.
-std::vector<int16_t> toPcm(std::vector<double> x, double peak, int fadeInSamples,
-                           int fadeOutSamples) {
+std::vector<int16_t> toPcm(std::vector<double> x, int fadeInSamples, int fadeOutSamples) {
     int n = static_cast<int>(x.size());
     for (int i = 0; i < fadeInSamples && i < n; ++i) x[i] *= static_cast<double>(i) / fadeInSamples;
     for (int i = 0; i < fadeOutSamples && i < n; ++i)
@@ -43,7 +46,7 @@ std::vector<int16_t> toPcm(std::vector<double> x, double peak, int fadeInSamples
     for (double v : x) maxAbs = std::max(maxAbs, std::abs(v));
     std::vector<int16_t> out(x.size());
     for (size_t i = 0; i < x.size(); ++i)
-        out[i] = static_cast<int16_t>(std::lround(x[i] / maxAbs * peak * 32767.0));
+        out[i] = static_cast<int16_t>(std::lround(x[i] / maxAbs * kSamplePeak * 32767.0));
     return out;
 }
 
@@ -68,9 +71,10 @@ std::vector<int16_t> kick() {
         phase += kTwoPi * f / kRate;
         double body = std::sin(phase) * std::exp(-t / 0.26);
         double click = noise() * std::exp(-t / 0.002) * 0.15;
-        x[i] = body + click;
+        // Gentle saturation rounds the body's peaks: more weight for the same peak level.
+        x[i] = std::tanh(kKickDrive * body) / std::tanh(kKickDrive) + click;
     }
-    return toPcm(x, 0.95, 22, 2000);
+    return toPcm(x, 22, 2000);
 }
 
 std::vector<int16_t> snare() {
@@ -86,7 +90,7 @@ std::vector<int16_t> snare() {
         double snap = hiss[i] * (0.9 * std::exp(-t / 0.09) + 0.6 * std::exp(-t / 0.012));
         x[i] = tone + snap;
     }
-    return toPcm(x, 0.9, 22, 1500);
+    return toPcm(x, 22, 1500);
 }
 
 std::vector<int16_t> hat(double seconds, double decay) {
@@ -103,7 +107,7 @@ std::vector<int16_t> hat(double seconds, double decay) {
     highPass(x, 6000.0);
     highPass(x, 6000.0);
     for (int i = 0; i < n; ++i) x[i] *= std::exp(-(i / kRate) / decay);
-    return toPcm(x, 0.85, 22, std::min(n / 4, 1500));
+    return toPcm(x, 22, std::min(n / 4, 1500));
 }
 
 std::vector<int16_t> crash() {
@@ -122,7 +126,7 @@ std::vector<int16_t> crash() {
         double t = i / kRate;
         x[i] *= std::exp(-t / 0.85) * (0.6 + 0.4 * std::exp(-t / 0.08));
     }
-    return toPcm(x, 0.8, 44, 4000);
+    return toPcm(x, 44, 4000);
 }
 
 // A looped tone: `cycles` whole cycles of each partial fit `loopSamples` exactly, so the loop
@@ -154,7 +158,7 @@ XmInstrument pad() {
     XmInstrument ins;
     ins.name = "pad";
     ins.sample.name = "detuned saw pad";
-    ins.sample.data = toPcm(x, 0.7, 0, 0);
+    ins.sample.data = toPcm(x, 0, 0);
     ins.sample.loopStart = 0;
     ins.sample.loopLength = loop;
     ins.sample.volume = 40;
@@ -176,7 +180,7 @@ XmInstrument bass() {
     XmInstrument ins;
     ins.name = "sub bass";
     ins.sample.name = "sub bass";
-    ins.sample.data = toPcm(x, 0.9, 0, 0);
+    ins.sample.data = toPcm(x, 0, 0);
     ins.sample.loopStart = 0;
     ins.sample.loopLength = loop;
     ins.sample.volume = 56;
@@ -201,7 +205,7 @@ XmInstrument pluck() {
     XmInstrument ins;
     ins.name = "pluck";
     ins.sample.name = "plucked lead";
-    ins.sample.data = toPcm(x, 0.8, 88, 3000);
+    ins.sample.data = toPcm(x, 88, 3000);
     ins.sample.volume = 44;
     ins.sample.panning = 112;
     tuneSample(ins.sample, kRate, 440.0);

@@ -78,35 +78,35 @@ void putVersion(ChunkWriter& w, uint16_t id) {
 void putMap(ChunkWriter& w, uint16_t id, const std::string& file) {
     if (file.empty()) return;
     beginChunk(w, id);
-    beginChunk(w, 0x0030); // amount, percent
+    beginChunk(w, TDS_PERCENT); // amount, percent
     putU16(w, 100);
     endChunk(w);
-    beginChunk(w, 0xA300);
+    beginChunk(w, TDS_MAP_FILE);
     putString(w, file);
     endChunk(w);
     endChunk(w);
 }
 
 void putMaterial(ChunkWriter& w, const TdsMaterial& m) {
-    beginChunk(w, 0xAFFF);
-    beginChunk(w, 0xA000);
+    beginChunk(w, TDS_MATERIAL);
+    beginChunk(w, TDS_MATERIAL_NAME);
     putString(w, m.name);
     endChunk(w);
-    beginChunk(w, 0xA020);
-    beginChunk(w, 0x0011);
+    beginChunk(w, TDS_DIFFUSE);
+    beginChunk(w, TDS_COLOUR_24);
     for (uint8_t c : m.diffuse) putU8(w, c);
     endChunk(w);
     endChunk(w);
-    putMap(w, 0xA200, m.textureMap);
-    putMap(w, 0xA220, m.reflectionMap);
-    putMap(w, 0xA230, m.bumpMap);
+    putMap(w, TDS_TEXTURE_MAP, m.textureMap);
+    putMap(w, TDS_REFLECTION_MAP, m.reflectionMap);
+    putMap(w, TDS_BUMP_MAP, m.bumpMap);
     endChunk(w);
 }
 
 void putCamera(ChunkWriter& w, const TdsCamera& c) {
-    beginChunk(w, 0x4000);
+    beginChunk(w, TDS_OBJECT);
     putString(w, c.name);
-    beginChunk(w, 0x4700);
+    beginChunk(w, TDS_CAMERA);
     for (float v : c.position) putF32(w, v);
     for (float v : c.target) putF32(w, v);
     putF32(w, c.roll);
@@ -117,10 +117,10 @@ void putCamera(ChunkWriter& w, const TdsCamera& c) {
 
 void putNodeHead(ChunkWriter& w, uint16_t id, const std::string& name, uint16_t flags1,
                  uint16_t flags2, uint16_t parent) {
-    beginChunk(w, 0xB030);
+    beginChunk(w, TDS_NODE_ID);
     putU16(w, id);
     endChunk(w);
-    beginChunk(w, 0xB010);
+    beginChunk(w, TDS_NODE_HEADER);
     putString(w, name);
     putU16(w, flags1);
     putU16(w, flags2);
@@ -140,21 +140,21 @@ void putTrackHead(ChunkWriter& w, uint16_t id, uint32_t keys) {
 void putObjectNode(ChunkWriter& w, const std::string& name, uint16_t id) {
     beginChunk(w, TDS_NODE_OBJECT);
     putNodeHead(w, id, name, 0, 0, 0xFFFF);
-    beginChunk(w, 0xB013); // pivot
+    beginChunk(w, TDS_PIVOT); // pivot
     for (int i = 0; i < 3; ++i) putF32(w, 0);
     endChunk(w);
     const float position[3] = {0, 0, 0}, rotation[4] = {0, 0, 0, 1}, scale[3] = {1, 1, 1};
-    putTrackHead(w, 0xB020, 1);
+    putTrackHead(w, TDS_POSITION_TRACK, 1);
     putU32(w, 0);
     putU16(w, 0);
     for (float v : position) putF32(w, v);
     endChunk(w);
-    putTrackHead(w, 0xB021, 1);
+    putTrackHead(w, TDS_ROTATION_TRACK, 1);
     putU32(w, 0);
     putU16(w, 0);
     for (float v : rotation) putF32(w, v);
     endChunk(w);
-    putTrackHead(w, 0xB022, 1);
+    putTrackHead(w, TDS_SCALE_TRACK, 1);
     putU32(w, 0);
     putU16(w, 0);
     for (float v : scale) putF32(w, v);
@@ -165,7 +165,7 @@ void putObjectNode(ChunkWriter& w, const std::string& name, uint16_t id) {
 void putNode(ChunkWriter& w, const TdsNode& node, uint16_t id) {
     beginChunk(w, node.kind);
     putNodeHead(w, id, node.name, node.flags1, node.flags2, node.parent);
-    putTrackHead(w, 0xB020, static_cast<uint32_t>(node.positionKeys.size()));
+    putTrackHead(w, TDS_POSITION_TRACK, static_cast<uint32_t>(node.positionKeys.size()));
     for (const TdsKey& k : node.positionKeys) {
         putU32(w, k.frame);
         putU16(w, k.splineFlags);
@@ -184,18 +184,18 @@ void putNode(ChunkWriter& w, const TdsNode& node, uint16_t id) {
 
 void putTdsMesh(ChunkWriter& w, const TdsMesh& mesh) {
     checkMesh(mesh);
-    beginChunk(w, 0x4000);
+    beginChunk(w, TDS_OBJECT);
     putString(w, mesh.name);
-    beginChunk(w, 0x4100);
+    beginChunk(w, TDS_TRIMESH);
 
-    beginChunk(w, 0x4110);
+    beginChunk(w, TDS_VERTICES);
     putU16(w, static_cast<uint16_t>(mesh.vertices.size()));
     for (const auto& v : mesh.vertices)
         for (float c : v) putF32(w, c);
     endChunk(w);
 
     if (!mesh.mapping.empty()) {
-        beginChunk(w, 0x4140);
+        beginChunk(w, TDS_MAPPING);
         putU16(w, static_cast<uint16_t>(mesh.mapping.size()));
         for (const auto& m : mesh.mapping) {
             putF32(w, m[0]);
@@ -204,7 +204,7 @@ void putTdsMesh(ChunkWriter& w, const TdsMesh& mesh) {
         endChunk(w);
     }
 
-    beginChunk(w, 0x4120);
+    beginChunk(w, TDS_FACES);
     putU16(w, static_cast<uint16_t>(mesh.faces.size()));
     for (const TdsFace& f : mesh.faces) {
         putU16(w, f.a);
@@ -213,7 +213,7 @@ void putTdsMesh(ChunkWriter& w, const TdsMesh& mesh) {
         putU16(w, f.flags);
     }
     for (const TdsFaceGroup& g : mesh.groups) {
-        beginChunk(w, 0x4130);
+        beginChunk(w, TDS_FACE_MATERIAL);
         putString(w, g.material);
         putU16(w, static_cast<uint16_t>(g.faces.size()));
         for (uint16_t i : g.faces) putU16(w, i);
@@ -227,10 +227,10 @@ void putTdsMesh(ChunkWriter& w, const TdsMesh& mesh) {
 
 std::vector<uint8_t> encodeTdsMesh(const TdsMesh& mesh) {
     ChunkWriter w;
-    beginChunk(w, 0x4D4D);
-    putVersion(w, 0x0002);
-    beginChunk(w, 0x3D3D);
-    putVersion(w, 0x3D3E);
+    beginChunk(w, TDS_MAIN);
+    putVersion(w, TDS_FILE_VERSION);
+    beginChunk(w, TDS_EDITOR);
+    putVersion(w, TDS_MESH_VERSION);
     putTdsMesh(w, mesh);
     endChunk(w);
     endChunk(w);
@@ -241,22 +241,22 @@ std::vector<uint8_t> encodeTdsScene(const TdsScene& scene) {
     size_t objectNodes = scene.objectNodes ? scene.meshes.size() : 0;
     if (scene.nodes.size() + objectNodes > 0xFFFF) throw std::length_error("3ds: too many nodes");
     ChunkWriter w;
-    beginChunk(w, 0x4D4D);
-    putVersion(w, 0x0002);
-    beginChunk(w, 0x3D3D);
-    putVersion(w, 0x3D3E);
+    beginChunk(w, TDS_MAIN);
+    putVersion(w, TDS_FILE_VERSION);
+    beginChunk(w, TDS_EDITOR);
+    putVersion(w, TDS_MESH_VERSION);
     for (const TdsMaterial& m : scene.materials) putMaterial(w, m);
     for (const TdsMesh& m : scene.meshes) putTdsMesh(w, m);
     for (const TdsCamera& c : scene.cameras) putCamera(w, c);
     endChunk(w);
     if (!scene.nodes.empty() || objectNodes > 0) {
-        beginChunk(w, 0xB000);
-        beginChunk(w, 0xB00A);
+        beginChunk(w, TDS_KEYFRAMER);
+        beginChunk(w, TDS_KEYFRAMER_HEADER);
         putU16(w, 5);
         putString(w, "MAXSCENE");
         putU32(w, scene.frameEnd);
         endChunk(w);
-        beginChunk(w, 0xB008);
+        beginChunk(w, TDS_FRAME_RANGE);
         putU32(w, scene.frameStart);
         putU32(w, scene.frameEnd);
         endChunk(w);

@@ -47,6 +47,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/tds_chunks.h"
+
 namespace tw {
 
 // ---- low level: a chunk stream, for well-formed files and for deliberately broken ones ----
@@ -104,26 +106,11 @@ struct TdsCamera {
     float lens = 50; // millimetres
 };
 
-enum : uint16_t {
-    TDS_KEY_TENSION = 0x1,
-    TDS_KEY_CONTINUITY = 0x2,
-    TDS_KEY_BIAS = 0x4,
-    TDS_KEY_EASE_TO = 0x8,
-    TDS_KEY_EASE_FROM = 0x10,
-};
-
 struct TdsKey {
     uint32_t frame = 0;
     uint16_t splineFlags = 0; // which of the optional values below are written
     float tension = 0, continuity = 0, bias = 0, easeTo = 0, easeFrom = 0;
     std::array<float, 3> position = {0, 0, 0};
-};
-
-enum : uint16_t {
-    TDS_NODE_OBJECT = 0xB002,
-    TDS_NODE_CAMERA = 0xB003,
-    TDS_NODE_TARGET = 0xB004,
-    TDS_NODE_LIGHT = 0xB005,
 };
 
 struct TdsNode {

@@ -1,9 +1,10 @@
 // XM 1.04 encoding: header, order table, packed patterns, instruments, delta-coded samples.
 //
 // Layout written (all little-endian):
-//   60-byte preamble ("Extended Module: ", name, 0x1a, tracker name, version 0x0104), then
-//   the header proper (size 276, counted from offset 60): song length, restart, channels,
-//   patterns, instruments, flags (1 = linear frequencies), speed, bpm, 256 order bytes.
+//   60-byte preamble ("Extended Module: ", name, 0x1a, tracker "FastTracker v2.00", version
+//   0x0104), then the header proper (size 276, counted from offset 60): song length, restart,
+//   channels, patterns, instruments, flags (1 = linear frequencies), speed, bpm, 256 order
+//   bytes.
 //   Each pattern: header size 9, packing 0, rows, packed size, packed cells. A cell whose
 //   five fields are all present is written as five bytes; otherwise a byte 0x80 | mask
 //   (1 note, 2 instrument, 4 volume, 8 effect, 16 parameter) precedes the present fields.
@@ -30,8 +31,9 @@ struct Out {
         u16(v & 0xffff);
         u16(v >> 16);
     }
-    void text(const std::string& s, size_t width) {
-        for (size_t i = 0; i < width; ++i) u8(i < s.size() ? static_cast<uint8_t>(s[i]) : 0);
+    void text(const std::string& s, size_t width, char pad = 0) {
+        for (size_t i = 0; i < width; ++i)
+            u8(i < s.size() ? static_cast<uint8_t>(s[i]) : static_cast<uint8_t>(pad));
     }
     void zeros(size_t n) { bytes.insert(bytes.end(), n, 0); }
 };
@@ -157,9 +159,12 @@ std::vector<uint8_t> encodeXm(const XmModule& m, std::string* error) {
     if (!validate(m, error)) return {};
     Out out;
     out.text("Extended Module: ", 17);
-    out.text(m.name, 20);
+    // Song name and tracker field as FastTracker II writes them (space-padded): players that
+    // look at the tracker field then mix the module at FT2's levels. libxmp always does;
+    // OpenMPT otherwise plays an XM of unknown origin about 2.5 dB quieter.
+    out.text(m.name, 20, ' ');
     out.u8(0x1a);
-    out.text("tarnwick forge", 20);
+    out.text("FastTracker v2.00", 20, ' ');
     out.u16(0x0104);
     out.u32(276);
     out.u16(static_cast<uint32_t>(m.orders.size()));
