@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/paths.h"
+#include "base/report.h"
 #include "host/capture_run.h"
 #include "host/demo.h"
 #include "host/demo_clock.h"
@@ -30,7 +31,13 @@ namespace {
 bool findDataRoot(const tw::Options& o, std::string& root, std::string& error) {
     std::error_code ec;
     if (!o.dataDir.empty()) {
-        if (!fs::is_directory(fs::path(o.dataDir) / "data", ec)) {
+        const fs::path data = fs::path(o.dataDir) / "data";
+        if (!fs::is_directory(data, ec) && fs::exists(data, ec)) {
+            // Something is there but it is no folder: every data file is missing, which the
+            // scenes survive with stand-ins (an absent data/ is more likely a mistyped --data).
+            std::fprintf(stderr, "tarnwick: %s is not a folder: every data file is missing\n",
+                         data.c_str());
+        } else if (!fs::is_directory(data, ec)) {
             error = "no data/ folder in " + o.dataDir;
             return false;
         }
@@ -186,6 +193,7 @@ int run(int argc, char** argv) {
         return 1;
     }
     tw::setDataRoot(root);
+    tw::setVerbose(o.verbose);
     // Offline runs write files: an interrupt removes what is unfinished. (Live play leaves
     // SIGINT to SDL, which turns it into a quit.)
     if (o.mode == tw::RunMode::Frames || o.mode == tw::RunMode::Stills ||

@@ -36,6 +36,7 @@ struct Options {
     bool noSound = false; // --no-sound: the music runs silently, its syncs still arrive
     bool fromGiven = false;
     bool toGiven = false;
+    bool verbose = false; // --verbose: readers' routine traces on standard error
 };
 
 // Parses argv; on a usage error returns false with a one-line reason in `error`.
