@@ -27,10 +27,10 @@ Soundtrack renderSoundtrack(const std::string& modulePath, double seconds) {
     return out;
 }
 
-std::string syncListText(const std::vector<SampleSync>& syncs) {
+std::string syncListText(const std::vector<SoundtrackSync>& syncs) {
     std::string text = "# tarnwick sync list: seconds sample_frame(48000 Hz) value\n";
     char line[64];
-    for (const SampleSync& s : syncs) {
+    for (const SoundtrackSync& s : syncs) {
         std::snprintf(line, sizeof line, "%.6f %lld %d\n",
                       static_cast<double>(s.sampleFrame) / kMusicRate,
                       static_cast<long long>(s.sampleFrame), s.value);

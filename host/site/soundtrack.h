@@ -8,14 +8,14 @@
 namespace tw {
 
 // A sync as the offline player fires it: at the start of the tick that plays its row.
-struct SampleSync {
+struct SoundtrackSync {
     int64_t sampleFrame = 0; // at kMusicRate
     int value = 0;
 };
 
 struct Soundtrack {
     std::vector<int16_t> samples; // interleaved stereo at kMusicRate
-    std::vector<SampleSync> syncs; // in firing order
+    std::vector<SoundtrackSync> syncs; // in firing order
     std::string error;
 };
 
@@ -26,6 +26,6 @@ Soundtrack renderSoundtrack(const std::string& modulePath, double seconds);
 
 // "seconds sample_frame value" per line after a comment header; the web page fires a sync
 // once its sample frame is at or before the demo time (times kMusicRate).
-std::string syncListText(const std::vector<SampleSync>& syncs);
+std::string syncListText(const std::vector<SoundtrackSync>& syncs);
 
 } // namespace tw
