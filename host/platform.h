@@ -39,10 +39,11 @@ struct MusicOutput {
     virtual bool load(const std::string& path, bool noSound) = 0;
     virtual void installSync(void (*callback)(uint32_t value)) = 0;
     virtual void play() = 0;
-    // Renders every tick whose start lies at or before `seconds`; syncs fire on the calling
-    // thread. Offline players render this way throughout. A live player does it only
-    // before play (a fast-forward: silent, syncs delivered in lockstep with the frames) and
-    // then plays on from there; once playing, its device clocks it and this does nothing.
+    // Called at the start of every frame with its demo time; syncs fire on the calling
+    // thread. Offline: renders every tick whose start lies at or before `seconds`. Live:
+    // before play, the same silent rendering (a fast-forward, syncs in lockstep with the
+    // frames), after which play continues from there; once playing, releases the syncs
+    // whose sound reaches the listener by the time the frame is shown.
     virtual void advanceTo(double seconds) { (void)seconds; }
     virtual void unload() = 0;
 };
