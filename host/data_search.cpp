@@ -64,7 +64,10 @@ bool findDataRoot(const DataSearchInput& in, std::string& root, std::string& err
             error = what + dir + " is not a folder";
             return false;
         }
-        if (!isDir(fs::path(dir) / "data")) {
+        // A data/ that is there but no folder is taken: every file is then missing, which
+        // the scenes survive with stand-ins (the caller says so).
+        std::error_code ec;
+        if (!isDir(fs::path(dir) / "data") && !fs::exists(fs::path(dir) / "data", ec)) {
             error = what + dir + " holds no data/ folder";
             return false;
         }

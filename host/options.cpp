@@ -84,6 +84,9 @@ std::string helpText() {
            "                  and its sync commands still drive the picture\n"
            "  --list-syncs    print the music's sync commands (time, value, position) and exit\n"
            "  --list-scenes   print each scene's name, start, end and still time (s) and exit\n"
+           "  --verbose       also print the readers' routine traces (sizes of each SIV\n"
+           "                  file) on standard error; problems with data files are always\n"
+           "                  printed there, each naming its file\n"
            "  --help          show this text\n"
            "  --version       show the version\n";
 }
@@ -148,6 +151,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             if (!v) return false;
             o.soundtrackFile = v;
             if (o.mode == RunMode::Play) o.mode = RunMode::Soundtrack;
+        } else if (!std::strcmp(a, "--verbose")) {
+            o.verbose = true;
         } else if (!std::strcmp(a, "--no-sound")) {
             o.noSound = true;
         } else if (!std::strcmp(a, "--fps")) {

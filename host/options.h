@@ -38,7 +38,8 @@ struct Options {
     bool toGiven = false;
     std::string scene; // --scene N|NAME as given; parsing turns it into `from` (and `to`)
     bool sceneGiven = false;
-    bool loop = false; // --loop: live play starts again after the end card
+    bool loop = false;    // --loop: live play starts again after the end card
+    bool verbose = false; // --verbose: readers' routine traces on standard error
 };
 
 // Parses argv; on a usage error returns false with a one-line reason in `error`.
