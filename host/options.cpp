@@ -83,7 +83,6 @@ std::string helpText() {
            "  --no-sound      play without sound output; the music still runs in real time\n"
            "                  and its sync commands still drive the picture\n"
            "  --list-syncs    print the music's sync commands (time, value, position) and exit\n"
-           "  --list-scenes   print each scene's name, start, end and still time (s) and exit\n"
            "  --verbose       also print the readers' routine traces (sizes of each SIV\n"
            "                  file) on standard error; problems with data files are always\n"
            "                  printed there, each naming its file\n"
