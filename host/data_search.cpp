@@ -2,7 +2,6 @@
 // installed share folder and the XDG data folders.
 #include "host/data_search.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -65,17 +64,12 @@ bool findDataRoot(const DataSearchInput& in, std::string& root, std::string& err
             error = what + dir + " is not a folder";
             return false;
         }
-        const fs::path data = fs::path(dir) / "data";
-        if (!isDir(data)) {
-            std::error_code ec;
-            if (!fs::exists(data, ec)) {
-                error = what + dir + " holds no data/ folder";
-                return false;
-            }
-            // Something is there but it is no folder: every data file is missing, which the
-            // scenes survive with stand-ins (an absent data/ is more likely a mistyped path).
-            std::fprintf(stderr, "tarnwick: %s is not a folder: every data file is missing\n",
-                         data.c_str());
+        // A data/ that is there but no folder is taken: every file is then missing, which
+        // the scenes survive with stand-ins (the caller says so).
+        std::error_code ec;
+        if (!isDir(fs::path(dir) / "data") && !fs::exists(fs::path(dir) / "data", ec)) {
+            error = what + dir + " holds no data/ folder";
+            return false;
         }
         root = dir;
         return true;

@@ -160,6 +160,10 @@ int run(int argc, char** argv) {
         return 1;
     }
     tw::setDataRoot(root);
+    std::error_code ec;
+    if (fs::exists(fs::path(root) / "data", ec) && !fs::is_directory(fs::path(root) / "data", ec))
+        std::fprintf(stderr, "tarnwick: %s/data is not a folder: every data file is missing\n",
+                     root.c_str());
     tw::setVerbose(o.verbose);
     // Offline runs write files: an interrupt removes what is unfinished. (Live play leaves
     // SIGINT to SDL, which turns it into a quit.)

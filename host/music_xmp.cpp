@@ -281,18 +281,16 @@ void XmpMusic::queueFired(int64_t dueNs) {
 }
 
 void XmpMusic::advanceTo(double seconds) {
-    if (!loaded) return;
-    if (!playing) {
-        // Before play: a silent fast-forward on the calling thread (the audio or silent thread
-        // owns the ticker only after play). Its syncs fire at once, in lockstep with the frames,
-        // by the same rule as OfflineMusic::advanceTo.
+    if (loaded && !playing) {
+        // A fast-forward before play (the audio thread does not run yet): render silently up
+        // to `seconds` by OfflineMusic's rule and deliver the syncs at once, in lockstep with
+        // the frames being run unseen.
         double limit = seconds * kMusicRate + 1e-6;
         while (static_cast<double>(ticker.renderedFrames) <= limit) {
             ticker.renderTick();
-            if (syncCallback)
-                for (const SyncCell* s = ticker.firedBegin; s && s != ticker.firedEnd; ++s)
-                    syncCallback(s->value);
             if (ticker.frames <= 0) break;
+            for (const SyncCell* s = ticker.firedBegin; s && s != ticker.firedEnd; ++s)
+                if (syncCallback) syncCallback(s->value);
         }
         return;
     }
@@ -368,16 +366,15 @@ void XmpMusic::play() {
             std::this_thread::sleep_until(due);
             if (stopSilent.load(std::memory_order_relaxed)) break;
             ticker.renderTick();
-            queueFired(
-                std::chrono::duration_cast<std::chrono::nanoseconds>(
-                    (start + std::chrono::nanoseconds(ticker.tickStart * 1000000000 / kMusicRate))
-                        .time_since_epoch())
-                    .count());
+            queueFired(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                           (start + std::chrono::nanoseconds((ticker.tickStart - first) *
+                                                             1000000000 / kMusicRate))
+                               .time_since_epoch())
+                           .count());
             if (ticker.frames <= 0) break;
         }
     });
 }
-
 
 void XmpMusic::unload() {
     if (silentThread.joinable()) {

@@ -36,10 +36,10 @@ struct Options {
     bool noSound = false; // --no-sound: the music runs silently, its syncs still arrive
     bool fromGiven = false;
     bool toGiven = false;
-    bool verbose = false; // --verbose: readers' routine traces on standard error
     std::string scene; // --scene N|NAME as given; parsing turns it into `from` (and `to`)
     bool sceneGiven = false;
-    bool loop = false; // --loop: live play starts again after the end card
+    bool loop = false;    // --loop: live play starts again after the end card
+    bool verbose = false; // --verbose: readers' routine traces on standard error
 };
 
 // Parses argv; on a usage error returns false with a one-line reason in `error`.

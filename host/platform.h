@@ -40,10 +40,10 @@ struct MusicOutput {
     virtual void installSync(void (*callback)(uint32_t value)) = 0;
     virtual void play() = 0;
     // Called at the start of every frame with its demo time; syncs fire on the calling
-    // thread. Offline players render every tick whose start lies at or before `seconds`. A
-    // live player does the same before play (a silent fast-forward, syncs in lockstep with
-    // the frames); once playing it releases the syncs whose sound reaches the listener by the
-    // time the frame is shown.
+    // thread. Offline: renders every tick whose start lies at or before `seconds`. Live:
+    // before play, the same silent rendering (a fast-forward, syncs in lockstep with the
+    // frames), after which play continues from there; once playing, releases the syncs
+    // whose sound reaches the listener by the time the frame is shown.
     virtual void advanceTo(double seconds) { (void)seconds; }
     virtual void unload() = 0;
 };
