@@ -186,8 +186,9 @@
         replayButton.hidden = false;
         return;
       }
-      // ?autostart&report=1: after five seconds of sound, tell the test where the clock is.
-      if (params.has("report") && !liveReported && t >= 5) {
+      // ?autostart&report=1: after five seconds of sound and a few frames, tell the test
+      // where the clock is (a busy machine can stall the audio clock for seconds at first).
+      if (params.has("report") && !liveReported && t >= 5 && core._tw_frame_count() > 10) {
         liveReported = true;
         fetch("/result", { method: "POST", body: JSON.stringify({
           live: true, sound: !!track, clockSeconds: t, demoSeconds: core._tw_demo_time(),
