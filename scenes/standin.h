@@ -18,7 +18,7 @@ bool usableTexture(const Bitmap& texture);
 
 // Keeps `picture` when it is exactly width x height with all its pixels; otherwise replaces it
 // by a plain picture of that size and reports the substitution under `name`. Returns true
-// when the original was kept.
+// when the loaded picture was kept.
 bool ensurePicture(Bitmap& picture, int32_t width, int32_t height, uint32_t colour,
                    const std::string& name);
 // The same for a texture: an unusable one becomes a plain 256x256 texture.
