@@ -13,8 +13,8 @@
 #include "host/child_process.h"
 #include "host/music_xmp.h"
 #include "host/offline.h"
-#include "host/wav.h"
 #include "host/site/soundtrack.h"
+#include "host/wav.h"
 
 namespace {
 

@@ -14,7 +14,7 @@ struct SoundtrackSync {
 };
 
 struct Soundtrack {
-    std::vector<int16_t> samples; // interleaved stereo at kMusicRate
+    std::vector<int16_t> samples;      // interleaved stereo at kMusicRate
     std::vector<SoundtrackSync> syncs; // in firing order
     std::string error;
 };
