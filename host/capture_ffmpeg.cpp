@@ -2,8 +2,12 @@
 #include "host/capture_ffmpeg.h"
 
 #include <cerrno>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "base/report.h"
 
@@ -21,6 +25,11 @@ bool endsWith(const std::string& s, const char* suffix) {
 
 bool lossless(const CaptureOptions& o) {
     return endsWith(o.path, ".mkv");
+}
+
+// The container is named, not guessed from the extension: temporaries end in ".part".
+const char* muxerFor(const CaptureOptions& o) {
+    return lossless(o) ? "matroska" : "mp4";
 }
 
 } // namespace
@@ -60,14 +69,15 @@ std::vector<std::string> ffmpegVideoArgs(const CaptureOptions& o, const std::str
                  {"-vf", scale + ":out_color_matrix=bt709:out_range=tv,format=yuv420p", "-c:v",
                   "libx264", "-crf", "16", "-colorspace", "bt709", "-color_primaries", "bt709",
                   "-color_trc", "bt709", "-color_range", "tv"});
-        if (endsWith(output, ".mp4")) a.insert(a.end(), {"-movflags", "+faststart"});
     }
-    a.push_back(output);
+    const char* muxer = endsWith(output, ".mkv") ? "matroska" : muxerFor(o);
+    if (std::strcmp(muxer, "mp4") == 0) a.insert(a.end(), {"-movflags", "+faststart"});
+    a.insert(a.end(), {"-f", muxer, output});
     return a;
 }
 
 std::vector<std::string> ffmpegMuxArgs(const CaptureOptions& o, const std::string& video,
-                                       const std::string& wav) {
+                                       const std::string& wav, const std::string& output) {
     std::vector<std::string> a = {"ffmpeg",   "-hide_banner", "-loglevel", "error",
                                   "-nostdin", "-y",           "-i",        video};
     if (!wav.empty()) a.insert(a.end(), {"-i", wav});
@@ -82,8 +92,60 @@ std::vector<std::string> ffmpegMuxArgs(const CaptureOptions& o, const std::strin
         }
     }
     if (!lossless(o)) a.insert(a.end(), {"-movflags", "+faststart"});
-    a.push_back(o.path);
+    a.insert(a.end(), {"-f", muxerFor(o), output});
     return a;
+}
+
+bool checkVideo(const std::string& file, int64_t frames, int fps, bool withSound,
+                std::string& error) {
+    struct stat st {};
+    if (stat(file.c_str(), &st) != 0 || st.st_size == 0) {
+        error = "ffmpeg ended without an error but left no video";
+        return false;
+    }
+    std::string out;
+    if (!runChild({"ffprobe", "-v", "error", "-count_packets", "-show_entries",
+                   "stream=codec_type,nb_read_packets:format=duration", "-of", "default=nw=1",
+                   file},
+                  error, &out)) {
+        error = "cannot check the video: " + error;
+        return false;
+    }
+    // Lines "key=value"; a stream's packet count follows its codec type.
+    int64_t videoPackets = -1;
+    bool audio = false, inVideo = false;
+    double duration = -1;
+    size_t start = 0;
+    while (start < out.size()) {
+        size_t end = out.find('\n', start);
+        if (end == std::string::npos) end = out.size();
+        std::string line = out.substr(start, end - start);
+        start = end + 1;
+        if (line == "codec_type=video") {
+            inVideo = videoPackets < 0;
+        } else if (line.rfind("codec_type=", 0) == 0) {
+            audio = audio || line == "codec_type=audio";
+            inVideo = false;
+        } else if (line.rfind("nb_read_packets=", 0) == 0 && inVideo) {
+            videoPackets = std::atoll(line.c_str() + 16);
+        } else if (line.rfind("duration=", 0) == 0) {
+            duration = std::atof(line.c_str() + 9);
+        }
+    }
+    const double want = static_cast<double>(frames) / fps;
+    if (videoPackets != frames) {
+        error = videoPackets < 0
+                    ? "ffmpeg wrote a file without a video stream"
+                    : format("ffmpeg wrote %lld frames, not %lld",
+                             static_cast<long long>(videoPackets), static_cast<long long>(frames));
+    } else if (withSound && !audio) {
+        error = "ffmpeg wrote a video without its soundtrack";
+    } else if (!(std::fabs(duration - want) <= 0.1 + 1.0 / fps)) {
+        error = format("ffmpeg wrote a video of %.3f s, not %.3f s", duration, want);
+    } else {
+        return true;
+    }
+    return false;
 }
 
 bool openCapture(CaptureSink& s, const CaptureOptions& options, bool withAudio) {
@@ -92,9 +154,18 @@ bool openCapture(CaptureSink& s, const CaptureOptions& options, bool withAudio) 
     if (!s.failure.empty()) return false;
     // The video pass goes to a temporary in Matroska (it holds H.264 and FFV1 alike) when
     // the soundtrack is muxed afterwards.
-    s.videoPath = withAudio ? options.path + ".video.mkv" : options.path;
+    beginFile(s.output, options.path);
+    if (withAudio) {
+        beginFile(s.video, options.path, "video.mkv");
+        s.videoPath = s.video.temp;
+    } else {
+        s.videoPath = s.output.temp;
+    }
     s.framesWritten = 0;
-    return startChild(ffmpegVideoArgs(options, s.videoPath), true, s.encoder, s.failure);
+    if (startChild(ffmpegVideoArgs(options, s.videoPath), true, s.encoder, s.failure)) return true;
+    discardFile(s.video);
+    discardFile(s.output);
+    return false;
 }
 
 bool CaptureSink::present(const Bitmap& frame) {
@@ -111,9 +182,14 @@ bool CaptureSink::present(const Bitmap& frame) {
     // Pixel words are 0xAARRGGBB in memory order B, G, R, A: exactly ffmpeg's "bgra".
     if (!writeAll(encoder.input, frame.pixels,
                   static_cast<size_t>(kFrameWidth) * kFrameHeight * 4)) {
-        failure = errno == EPIPE
-                      ? "ffmpeg stopped taking frames (see its message above)"
-                      : format("cannot write a frame to ffmpeg: %s", std::strerror(errno));
+        if (errno == EPIPE) {
+            // It stopped reading: its exit and its last words say why.
+            std::string why = "ffmpeg stopped reading frames";
+            if (!finishChild(encoder, "ffmpeg", why)) why = "ffmpeg stopped reading frames: " + why;
+            failure = why;
+        } else {
+            failure = format("cannot write a frame to ffmpeg: %s", std::strerror(errno));
+        }
         return false;
     }
     ++framesWritten;
@@ -122,21 +198,27 @@ bool CaptureSink::present(const Bitmap& frame) {
 
 bool finishCapture(CaptureSink& s, const std::string& wav) {
     bool ok = finishChild(s.encoder, "ffmpeg", s.failure);
-    if (ok && s.videoPath != s.options.path) {
+    if (ok && !s.video.temp.empty()) {
         if (wav.empty()) {
             std::fprintf(stderr, "tarnwick: no soundtrack was rendered; the video is silent\n");
         }
-        ok = runChild(ffmpegMuxArgs(s.options, s.videoPath, wav), s.failure);
+        ok = runChild(ffmpegMuxArgs(s.options, s.video.temp, wav, s.output.temp), s.failure);
         if (!ok) s.failure = "adding the soundtrack: " + s.failure;
     }
-    if (s.videoPath != s.options.path) std::remove(s.videoPath.c_str());
+    discardFile(s.video);
+    ok = ok && checkVideo(s.output.temp, s.framesWritten, s.options.fps, !wav.empty(), s.failure);
+    ok = ok && commitFile(s.output, s.failure);
+    discardFile(s.output);
     return ok;
 }
 
 void abandonCapture(CaptureSink& s) {
+    // Nothing of it is kept, so the encoder need not finish its file.
+    if (s.encoder.pid > 0) kill(s.encoder.pid, SIGKILL);
     std::string ignored;
     finishChild(s.encoder, "ffmpeg", ignored);
-    if (!s.videoPath.empty() && s.videoPath != s.options.path) std::remove(s.videoPath.c_str());
+    discardFile(s.video);
+    discardFile(s.output);
 }
 
 } // namespace tw

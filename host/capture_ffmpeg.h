@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/child_process.h"
+#include "host/output_file.h"
 #include "host/platform.h"
 
 namespace tw {
@@ -22,12 +23,18 @@ struct CaptureOptions {
 std::string checkCaptureOptions(const CaptureOptions& options);
 
 // The ffmpeg argument lists, exposed so tests and --help can show what runs.
-// Video pass: raw frames on standard input into `output` (no audio).
+// Video pass: raw frames on standard input into `output` (no audio): Matroska when `output`
+// ends in ".mkv", otherwise the container of options.path.
 std::vector<std::string> ffmpegVideoArgs(const CaptureOptions& options, const std::string& output);
-// Mux pass: the video stream copied as it is into options.path, with the WAV (if any)
-// encoded alongside.
+// Mux pass: the video stream copied as it is into `output` (in the container of
+// options.path), with the WAV (if any) encoded alongside.
 std::vector<std::string> ffmpegMuxArgs(const CaptureOptions& options, const std::string& video,
-                                       const std::string& wav);
+                                       const std::string& wav, const std::string& output);
+
+// Checks a finished video with ffprobe: it exists, holds `frames` video packets (and an
+// audio stream when `withSound`), and lasts frames / fps. False with a one-line reason.
+bool checkVideo(const std::string& file, int64_t frames, int fps, bool withSound,
+                std::string& error);
 
 struct CaptureSink final : FrameSink {
     // Writes the frame to the encoder. False when the encoder stopped taking frames; the
@@ -37,22 +44,28 @@ struct CaptureSink final : FrameSink {
 
     CaptureOptions options;
     ChildProcess encoder;
-    std::string videoPath; // where the encoder writes (options.path, or a temporary to mux)
+    PendingFile output;    // options.path, written under a temporary name until checked
+    PendingFile video;     // the picture alone, when the soundtrack is muxed in afterwards
+    std::string videoPath; // where the encoder writes (one of the two temporaries)
     int64_t framesWritten = 0;
     std::string failure; // one line: why the capture failed
 };
 
 // Starts the encoder. With `withAudio` the video goes to a temporary file next to
-// options.path and finishCapture muxes the soundtrack into the final file; without it the
-// encoder writes options.path directly. False with `sink.failure` set when ffmpeg cannot start.
+// options.path and finishCapture muxes the soundtrack in; without it the encoder writes the
+// final video (under its temporary name). False with `sink.failure` set when ffmpeg cannot
+// start.
 bool openCapture(CaptureSink& sink, const CaptureOptions& options, bool withAudio);
 
 // Ends the video (end of input), checks the encoder's exit, then, if the capture was opened
-// with audio, muxes `wav` in (an empty `wav` then gives a silent video, with a note).
-// Removes the temporary. False with `sink.failure` set on any failure.
+// with audio, muxes `wav` in (an empty `wav` then gives a silent video, with a note). The
+// result is checked with checkVideo and only then renamed onto options.path. Removes the
+// temporaries. False with `sink.failure` set on any failure; an earlier file at
+// options.path is then untouched.
 bool finishCapture(CaptureSink& sink, const std::string& wav);
 
-// Stops a capture that failed: ends the encoder and removes the temporary, keeps sink.failure.
+// Stops a capture that failed: kills the encoder and removes the temporaries, keeps
+// sink.failure.
 void abandonCapture(CaptureSink& sink);
 
 } // namespace tw

@@ -7,6 +7,7 @@
 #include "host/capture_ffmpeg.h"
 #include "host/music_xmp.h"
 #include "host/offline.h"
+#include "host/output_file.h"
 
 namespace tw {
 
@@ -36,6 +37,11 @@ int runCapture(const Options& o) {
         std::fprintf(stderr, "tarnwick: %s\n", bad.c_str());
         return 2;
     }
+    // A folder that cannot take the file is found now, not after the whole run.
+    if (!checkWritableFolder(folderOf(c.path), bad)) {
+        std::fprintf(stderr, "tarnwick: %s\n", bad.c_str());
+        return 1;
+    }
     CaptureSink sink;
     if (!openCapture(sink, c, true)) {
         std::fprintf(stderr, "tarnwick: %s\n", sink.failure.c_str());
@@ -62,14 +68,22 @@ int runCapture(const Options& o) {
     const int64_t first = r.framesRun - r.framesWritten + 1;
     const double soundFrom = static_cast<double>(first) / o.fps;
     const double soundTo = static_cast<double>(first + r.framesWritten) / o.fps;
-    std::string wav;
+    PendingFile wav;
     if (music.loaded) {
-        wav = c.path + ".sound.wav";
-        if (!music.writeWav(wav, soundFrom, soundTo)) wav.clear();
+        beginFile(wav, c.path, "sound.wav");
+        if (!music.writeWav(wav.temp, soundFrom, soundTo)) {
+            // Without its soundtrack the capture is not what was asked for.
+            abandonCapture(sink);
+            std::fprintf(stderr,
+                         "tarnwick: the soundtrack could not be written; nothing was "
+                         "written to %s\n",
+                         c.path.c_str());
+            return 1;
+        }
     }
     music.unload();
-    bool ok = finishCapture(sink, wav);
-    if (!wav.empty()) std::remove(wav.c_str());
+    bool ok = finishCapture(sink, wav.temp);
+    discardFile(wav);
     if (!ok) {
         std::fprintf(stderr, "tarnwick: %s\n", sink.failure.c_str());
         return 1;

@@ -15,6 +15,7 @@
 #include "host/music_xmp.h"
 #include "host/offline.h"
 #include "host/options.h"
+#include "host/output_file.h"
 #include "host/png_sink.h"
 #include "host/png_writer.h"
 #include "host/stills.h"
@@ -52,9 +53,15 @@ bool findDataRoot(const tw::Options& o, std::string& root, std::string& error) {
 
 int runFrames(const tw::Options& o) {
     std::error_code ec;
+    std::string error;
     fs::create_directories(o.framesDir, ec);
     if (ec || !fs::is_directory(o.framesDir, ec)) {
-        std::fprintf(stderr, "tarnwick: cannot create %s\n", o.framesDir.c_str());
+        std::fprintf(stderr, "tarnwick: cannot create %s%s%s\n", o.framesDir.c_str(),
+                     ec ? ": " : "", ec ? ec.message().c_str() : "");
+        return 1;
+    }
+    if (!tw::checkWritableFolder(o.framesDir, error)) {
+        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
         return 1;
     }
     tw::PngFrameSink sink(o.framesDir);
@@ -102,6 +109,12 @@ int runLive(const tw::Options& o) {
 }
 
 int runStills(const tw::Options& o) {
+    // A folder that cannot take the sheet is found now, not after the whole run.
+    std::string error;
+    if (!tw::checkWritableFolder(tw::folderOf(o.stillsFile), error)) {
+        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
+        return 1;
+    }
     tw::StillsSink sink;
     sink.wanted = tw::sceneStillFrames(o.fps);
     tw::OfflineMusic music;
@@ -113,8 +126,11 @@ int runStills(const tw::Options& o) {
         std::fprintf(stderr, "tarnwick: the run ended before every scene was shown\n");
         return 1;
     }
-    if (!tw::writePng(o.stillsFile, tw::tileStills(sink.stills))) {
-        std::fprintf(stderr, "tarnwick: cannot write %s\n", o.stillsFile.c_str());
+    const tw::Bitmap sheet = tw::tileStills(sink.stills);
+    if (!tw::writeFileSafely(
+            o.stillsFile, [&](const std::string& temp) { return tw::writePng(temp, sheet); },
+            error)) {
+        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
         return 1;
     }
     std::fprintf(stderr, "tarnwick: wrote %s\n", o.stillsFile.c_str());
@@ -124,6 +140,11 @@ int runStills(const tw::Options& o) {
 // The soundtrack alone: the offline player renders [from, to) in lockstep, exactly as a
 // capture's sound track, without drawing a frame.
 int runSoundtrack(const tw::Options& o) {
+    std::string error;
+    if (!tw::checkWritableFolder(tw::folderOf(o.soundtrackFile), error)) {
+        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
+        return 1;
+    }
     tw::OfflineMusic music;
     if (!music.load(tw::dataPath("data/vekt51.xm"), true)) return 1; // load said why
     music.play();
@@ -165,6 +186,11 @@ int run(int argc, char** argv) {
         return 1;
     }
     tw::setDataRoot(root);
+    // Offline runs write files: an interrupt removes what is unfinished. (Live play leaves
+    // SIGINT to SDL, which turns it into a quit.)
+    if (o.mode == tw::RunMode::Frames || o.mode == tw::RunMode::Stills ||
+        o.mode == tw::RunMode::Capture || o.mode == tw::RunMode::Soundtrack)
+        tw::installInterruptCleanup();
     if (o.mode == tw::RunMode::Frames) return runFrames(o);
     if (o.mode == tw::RunMode::Stills) return runStills(o);
     if (o.mode == tw::RunMode::ListSyncs) return tw::listSyncs(tw::dataPath("data/vekt51.xm"));

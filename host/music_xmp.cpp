@@ -223,11 +223,16 @@ namespace {
 
 void audioCallback(void* user, Uint8* stream, int len) {
     auto* m = static_cast<XmpMusic*>(user);
+    // The first sample of this buffer reaches the output after what is queued ahead of it.
+    const int64_t bufferHeardNs = steadyNowNs() + m->outputLatencyNs;
     auto* out = reinterpret_cast<int16_t*>(stream);
-    int want = len / 4;
+    const int total = len / 4;
+    int want = total;
     while (want > 0) {
         if (m->pendingFrames == 0) {
             m->ticker.renderTick();
+            m->queueFired(bufferHeardNs +
+                          static_cast<int64_t>(total - want) * 1000000000 / kMusicRate);
             m->pending = m->ticker.buffer;
             m->pendingFrames = m->ticker.frames;
             if (m->pendingFrames <= 0) { // nothing to play: fill silence
@@ -245,6 +250,45 @@ void audioCallback(void* user, Uint8* stream, int len) {
 }
 
 } // namespace
+
+int64_t steadyNowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool SyncQueue::push(const TimedSync& s) {
+    uint32_t t = tail.load(std::memory_order_relaxed);
+    if (t - head.load(std::memory_order_acquire) >= kSize) return false;
+    items[t % kSize] = s;
+    tail.store(t + 1, std::memory_order_release);
+    return true;
+}
+
+void SyncQueue::release(int64_t nowNs, void (*callback)(uint32_t)) {
+    uint32_t h = head.load(std::memory_order_relaxed);
+    const uint32_t t = tail.load(std::memory_order_acquire);
+    while (h != t && items[h % kSize].dueNs <= nowNs) {
+        if (callback) callback(items[h % kSize].value);
+        ++h;
+    }
+    head.store(h, std::memory_order_release);
+}
+
+void XmpMusic::queueFired(int64_t dueNs) {
+    for (const SyncCell* s = ticker.firedBegin; s && s != ticker.firedEnd; ++s)
+        queue.push({dueNs, s->value});
+}
+
+void XmpMusic::advanceTo(double seconds) {
+    // The loop presents once per step, so the frame being drawn is shown about one step from
+    // now; a sync goes to the frame whose showing lies nearest its sound: due within one
+    // and a half steps.
+    double step = lastAdvance >= 0 ? seconds - lastAdvance : 0;
+    lastAdvance = seconds;
+    int64_t lead = static_cast<int64_t>(std::clamp(step, 0.0, 0.1) * 1.5e9);
+    queue.release(steadyNowNs() + lead, syncCallback);
+}
 
 bool XmpMusic::load(const std::string& path, bool noSound) {
     unload();
@@ -276,12 +320,18 @@ bool XmpMusic::load(const std::string& path, bool noSound) {
         return true;
     }
     deviceSamples = have.samples;
+    // SDL reports no latency. Ahead of a buffer being filled lies about one buffer: the
+    // device's other half, or the sound server's stream, which SDL asks for a target of one
+    // buffer (PulseAudio here reports 8 ms of buffer and under 2 ms of sink latency for 512
+    // samples).
+    outputLatencyNs = static_cast<int64_t>(have.samples) * 1000000000 / have.freq;
     return true;
 }
 
 void XmpMusic::installSync(void (*callback)(uint32_t)) {
-    // Set before play(): nothing renders yet, so no lock is needed.
-    ticker.callback = callback;
+    // Set before play(): nothing renders yet, so no lock is needed. The renderer queues the
+    // syncs; advanceTo hands them to `callback` on the drawing thread.
+    syncCallback = callback;
 }
 
 void XmpMusic::play() {
@@ -303,6 +353,11 @@ void XmpMusic::play() {
             std::this_thread::sleep_until(due);
             if (stopSilent.load(std::memory_order_relaxed)) break;
             ticker.renderTick();
+            queueFired(
+                std::chrono::duration_cast<std::chrono::nanoseconds>(
+                    (start + std::chrono::nanoseconds(ticker.tickStart * 1000000000 / kMusicRate))
+                        .time_since_epoch())
+                    .count());
             if (ticker.frames <= 0) break;
         }
     });
@@ -326,6 +381,8 @@ void XmpMusic::unload() {
     pendingFrames = 0;
     loaded = false;
     playing = false;
+    queue.clear();
+    lastAdvance = -1;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -39,8 +39,9 @@ struct MusicOutput {
     virtual bool load(const std::string& path, bool noSound) = 0;
     virtual void installSync(void (*callback)(uint32_t value)) = 0;
     virtual void play() = 0;
-    // Offline only: render every tick whose start lies at or before `seconds` (syncs fire
-    // on the calling thread). Live players ignore it.
+    // Called at the start of every frame with its demo time; syncs fire on the calling
+    // thread. Offline: renders every tick whose start lies at or before `seconds`. Live:
+    // releases the syncs whose sound reaches the listener by the time the frame is shown.
     virtual void advanceTo(double seconds) { (void)seconds; }
     virtual void unload() = 0;
 };

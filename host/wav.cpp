@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "host/output_file.h"
+
 namespace tw {
 
 namespace {
@@ -46,11 +48,17 @@ bool writeWavFile(const std::string& path, const int16_t* samples, size_t frames
                   int rate) {
     std::vector<uint8_t> bytes = encodeWav(samples, frames, channels, rate);
     if (bytes.empty()) return false;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = (std::fclose(f) == 0) && ok;
-    return ok;
+    std::string error;
+    return writeFileSafely(
+        path,
+        [&](const std::string& temp) {
+            std::FILE* f = std::fopen(temp.c_str(), "wb");
+            if (!f) return false;
+            bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+            ok = (std::fclose(f) == 0) && ok;
+            return ok;
+        },
+        error);
 }
 
 } // namespace tw

@@ -2,11 +2,13 @@
 // ffprobe, against the program's own --frames output, and for repeatability.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "host/music_xmp.h"
 #include "host/offline.h"
@@ -112,13 +114,89 @@ TEST_F(DemoCapture, UnusableRequestsFailWithAReasonAndAnErrorStatus) {
         {"--capture '" + x + "' --scale 3", "", 2, "even"},
         {"--capture '" + file("x.avi") + "'", "", 2, ".mp4"},
         {"--capture '" + x + "'", noPath, 1, "ffmpeg: not found on PATH"}, // nothing rendered
-        // ffmpeg cannot write the file: the run fails, it is not reported as written.
-        {"--capture '" + file("no/such/dir/x.mp4") + "'", "", 1, "ffmpeg"},
+        // A folder that cannot take the file is refused before anything is rendered.
+        {"--capture '" + file("no/such/dir/x.mp4") + "'", "", 1, "cannot write to"},
+        {"--stills '" + file("no/such/dir/x.png") + "'", "", 1, "cannot write to"},
+        {"--frames '" + file("log") + "'", "", 1, "cannot create"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(tarnwick(c.args + kRange, c.env.c_str()).status, c.status) << c.args;
         EXPECT_NE(log().find(c.says), std::string::npos) << log();
         EXPECT_EQ(log().find("wrote"), std::string::npos) << log();
+    }
+}
+
+// The names in the test folder other than the log and the fake programs' folder.
+std::string listing(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        std::string n = e.path().filename().string();
+        if (n != "log" && n != "bin") names.push_back(n);
+    }
+    std::sort(names.begin(), names.end());
+    std::string out;
+    for (const std::string& n : names) out += n + " ";
+    return out;
+}
+
+TEST_F(DemoCapture, FailedWritesKeepEarlierFilesAndLeaveNothingUnfinished) {
+    // A fake ffmpeg ahead of the real one on PATH (ffprobe stays the real one).
+    const fs::path bin = dir / "bin";
+    fs::create_directories(bin);
+    const std::string fakePath = "PATH='" + bin.string() + "':\"$PATH\" ";
+    const std::string frames = "--frames '" + dir.string() + "'",
+                      capture = "--capture '" + file("old.mp4") + "'";
+    struct Case {
+        std::string args, env;
+        const char* fake; // the fake ffmpeg's script, or none
+        const char* says;
+        const char* kept; // the folder afterwards: the earlier files and nothing else
+    } cases[] = {
+        // The file-size limit makes every write past 8 to 16 KiB fail as a full disk does:
+        // the first frame (a dark one) fits, the next does not; the soundtrack never fits.
+        {frames, "ulimit -f 16;", nullptr, "frame_01725.png: File too large",
+         "frame_01724.png frame_01725.png old.mp4 "},
+        {capture, "ulimit -f 16;", nullptr, "sound.wav: File too large",
+         "frame_01725.png old.mp4 "},
+        {capture, fakePath, "head -c 100000 >/dev/null; echo the encoder caught fire >&2; exit 3",
+         "ffmpeg failed (exit status 3); its last messages:\n    the encoder caught fire",
+         "frame_01725.png old.mp4 "},
+        {capture, fakePath, "head -c 100 >/dev/null; kill -KILL $$", "killed by signal 9",
+         "frame_01725.png old.mp4 "},
+        {capture, fakePath, "cat >/dev/null", "ffmpeg ended without an error but left no video",
+         "frame_01725.png old.mp4 "},
+    };
+    for (const Case& c : cases) {
+        test::shell("cd '" + dir.string() + "' && rm -f *.png *.mp4* && echo old >old.mp4 && " +
+                    "echo old >frame_01725.png");
+        if (c.fake)
+            test::shell("printf '#!/bin/sh\\n%s\\n' '" + std::string(c.fake) + "' >'" +
+                        (bin / "ffmpeg").string() + "' && chmod +x '" + (bin / "ffmpeg").string() +
+                        "'");
+        EXPECT_EQ(tarnwick(c.args + kRange, c.env.c_str()).status, 1) << c.args;
+        EXPECT_NE(log().find(c.says), std::string::npos) << log();
+        EXPECT_EQ(log().find("wrote"), std::string::npos) << log();
+        EXPECT_EQ(listing(dir), c.kept) << c.args;
+        EXPECT_EQ(
+            test::shell("cat '" + file("old.mp4") + "' '" + file("frame_01725.png") + "'").out,
+            "old\nold\n");
+    }
+}
+
+TEST_F(DemoCapture, AnInterruptedCaptureRemovesItsTemporariesAndKeepsTheEarlierFile) {
+    test::shell("echo old >'" + file("old.mp4") + "'");
+    for (const char* sig : {"INT", "TERM"}) {
+        // Interrupted once the encoder has begun its file.
+        std::string script =
+            "'" + std::string(TW_BINARY_DIR) + "/tarnwick' --data '" + TW_BINARY_DIR +
+            "' --capture '" + file("old.mp4") + "' --fps 30 --from 100 --to 110 2>'" + file("log") +
+            "' >/dev/null & p=$!; i=0; while [ $i -lt 600 ] && ! ls '" + dir.string() +
+            "' | grep -q video.mkv; do sleep 0.1; i=$((i+1)); done; kill -" + sig +
+            " $p; wait $p; echo $?";
+        EXPECT_EQ(test::shell(script).out, std::string(sig) == "INT" ? "130\n" : "143\n");
+        EXPECT_NE(log().find("removed the unfinished output"), std::string::npos) << log();
+        EXPECT_EQ(listing(dir), "old.mp4 ");
+        EXPECT_EQ(test::shell("cat '" + file("old.mp4") + "'").out, "old\n");
     }
 }
 
