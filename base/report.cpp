@@ -1,4 +1,4 @@
-// Load-problem reporting: stderr lines in place of message boxes, capturable by tests.
+// Load-problem reporting: lines on standard error, traces on request, capturable by tests.
 #include "base/report.h"
 
 #include <cstdarg>
@@ -8,7 +8,8 @@ namespace tw {
 
 namespace {
 ReportCapture* gCapture = nullptr;
-}
+bool gVerbose = false;
+} // namespace
 
 ReportCapture::ReportCapture() : lines() {
     gCapture = this;
@@ -30,8 +31,15 @@ void reportOut(const std::string& text) {
         gCapture->lines.push_back(text);
         return;
     }
-    std::fputs(text.c_str(), stdout);
-    std::fflush(stdout);
+    std::fputs(text.c_str(), stderr);
+}
+
+void reportTrace(const std::string& text) {
+    if (gCapture || gVerbose) reportOut(text);
+}
+
+void setVerbose(bool verbose) {
+    gVerbose = verbose;
 }
 
 std::string format(const char* fmt, ...) {

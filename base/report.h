@@ -1,5 +1,6 @@
-// Where readers report load problems: the "message box" (caption + text) and the plain
-// standard-output diagnostics. Nothing here stops the program; the caller carries on.
+// Where readers report load problems: one line per problem on standard error, naming the file;
+// routine traces only when asked for (--verbose). Nothing here stops the program: the caller
+// carries on with what it has.
 #pragma once
 
 #include <string>
@@ -11,11 +12,16 @@ namespace tw {
 // It never blocks or stops anything; the presentation keeps running with what it has.
 void reportBox(const char* caption, const std::string& text);
 
-// A diagnostic for standard output (already formatted, newline included). Printed as given.
+// A diagnostic line (already formatted, newline included) on standard error.
 void reportOut(const std::string& text);
 
+// A routine trace (such as the SIV reader's sizes): printed on standard error only when
+// setVerbose(true) was called.
+void reportTrace(const std::string& text);
+void setVerbose(bool verbose);
+
 // Tests capture reports instead of printing them. While a capture is active every report is
-// appended to it (boxes as "caption|text", outputs as text) and nothing is printed.
+// appended to it (boxes as "caption|text", lines and traces as text) and nothing is printed.
 struct ReportCapture {
     ReportCapture();
     ~ReportCapture();

@@ -126,7 +126,7 @@ std::unique_ptr<SivScene> readSiv(const std::string& path) {
     }
     int32_t len = readI32(head + 4);
     int32_t tmplen = readI32(head + 8);
-    reportOut(format("len: %d\ntmplen: %d\n\n", len, tmplen));
+    reportTrace(format("len: %d\ntmplen: %d\n\n", len, tmplen));
 
     // The compressed body must be in the file whole, and the declared body size must be one
     // that tmplen compressed bytes can produce; anything else cannot inflate correctly.
@@ -166,8 +166,14 @@ std::unique_ptr<SivScene> readSiv(const std::string& path) {
     uint8_t magic[4];
     uint8_t version[4];
     uint8_t tag[siv::kTagSize];
-    if (!sivRead(c, magic, 4) || !sivRead(c, version, 4) || !sivRead(c, tag, siv::kTagSize))
+    // A body that ends inside a record: the underrun is reported, then the file it came from.
+    auto cutShort = [&path]() -> std::unique_ptr<SivScene> {
+        reportOut(
+            format("%s: cut short or damaged inside its body; nothing loaded\n", path.c_str()));
         return nullptr;
+    };
+    if (!sivRead(c, magic, 4) || !sivRead(c, version, 4) || !sivRead(c, tag, siv::kTagSize))
+        return cutShort();
     if (std::memcmp(magic, "PSIV", 4) != 0) {
         reportOut(format("%s is not a SIV-file\n", path.c_str()));
         return nullptr;
@@ -183,12 +189,12 @@ std::unique_ptr<SivScene> readSiv(const std::string& path) {
 
     auto scene = std::make_unique<SivScene>();
     SivScene& s = *scene;
-    if (!sivRead(c, s.header.data(), siv::kHeaderSize)) return nullptr;
+    if (!sivRead(c, s.header.data(), siv::kHeaderSize)) return cutShort();
     bool ok = readObjects(c, sivCount(s, 0), s) && readTextures(c, sivCount(s, 1), s) &&
               readRecords(c, sivCount(s, 2), s.materials) &&
               readRecords(c, sivCount(s, 3), s.cameras) &&
               readRecords(c, sivCount(s, 4), s.extras) && readTracks(c, sivCount(s, 5), s);
-    if (!ok) return nullptr;
+    if (!ok) return cutShort();
     return scene;
 }
 

@@ -67,9 +67,11 @@ struct SivCursor {
 // where it was and returns false.
 bool sivRead(SivCursor& cursor, void* dst, uint32_t n);
 
-// Reads a whole SIV file. Prints "len: %d\ntmplen: %d\n\n" for every compressed file, and on
-// failure one of "Could not open %s.\n", "%s is not a SIV-file\n", "%s decompression error.\n",
-// "%s is incorrect version.\n" or the underrun message, and returns null. A count that needs
+// Reads a whole SIV file. Traces "len: %d\ntmplen: %d\n\n" for every compressed file (shown
+// with --verbose), and on failure reports one of "Could not open %s.\n", "%s is not a
+// SIV-file\n", "%s decompression error.\n", "%s is incorrect version.\n" or the underrun
+// message followed by "%s: cut short or damaged inside its body; nothing loaded\n", and
+// returns null. A count that needs
 // more bytes than are left in the body is an underrun and is rejected before allocating.
 std::unique_ptr<SivScene> readSiv(const std::string& path);
 // Releases the scene and everything it holds; a null scene is ignored.

@@ -198,7 +198,7 @@ bool load3ds(Mesh& mesh, const std::string& path) {
         image.resize(size > 0 ? static_cast<size_t>(size) : 0);
     } catch (const std::bad_alloc&) {
         std::fclose(file);
-        reportBox("hore", "error allocating memory!");
+        reportBox("hore", format("error allocating memory for %s!", path.c_str()));
         return false;
     }
     const bool readAll =
@@ -208,7 +208,7 @@ bool load3ds(Mesh& mesh, const std::string& path) {
     std::vector<TdsWorkVertex> vertices;
     std::vector<TdsWorkFace> faces;
     if (!readAll || !parse3dsMesh(image.data(), image.size(), nullptr, vertices, faces)) {
-        reportBox("hore", "error reading 3dsfile!");
+        reportBox("hore", format("error reading 3dsfile %s!", path.c_str()));
         return false;
     }
     allocate(mesh, static_cast<int32_t>(vertices.size()), static_cast<int32_t>(faces.size()));

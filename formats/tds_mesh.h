@@ -26,7 +26,7 @@ bool parse3dsMesh(const uint8_t* image, size_t size, const char* wanted,
                   std::vector<TdsWorkVertex>& vertices, std::vector<TdsWorkFace>& faces);
 
 // Reads the file and fills the mesh (uv1 = (1 - u, v), corners copied from their vertices).
-// Failures report "Cant open %s"/"ERROR!" or "error reading 3dsfile!"/"hore" and leave the
+// Failures report "Cant open %s"/"ERROR!" or "error reading 3dsfile %s!"/"hore" and leave the
 // mesh unchanged. Returns true on success; the scene set-ups ignore it, since the failure is
 // already reported and an empty mesh draws nothing.
 bool load3ds(Mesh& mesh, const std::string& path);

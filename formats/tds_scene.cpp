@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "base/bytes.h"
+#include "base/report.h"
 #include "formats/tds_chunks.h"
 
 namespace tw {
@@ -485,27 +486,41 @@ void handleTop(Reader& r, ChunkHeader& chunk) {
 
 bool read3dsScene(const std::string& path, Scene3ds& scene) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
+    if (!file) {
+        reportBox("ERROR!", format("Cant open %s", path.c_str()));
+        return false;
+    }
+    auto notScene = [&path]() {
+        reportOut(
+            format("%s: not a 3DS scene file (no main chunk); nothing loaded\n", path.c_str()));
+        return false;
+    };
     Reader r;
     r.file = file.get();
     r.scene = &scene;
-    if (std::fseek(r.file, 0, SEEK_END) != 0) return false;
+    if (std::fseek(r.file, 0, SEEK_END) != 0) return notScene();
     long size = std::ftell(r.file);
-    if (size < 0 || std::fseek(r.file, 0, SEEK_SET) != 0) return false;
+    if (size < 0 || std::fseek(r.file, 0, SEEK_SET) != 0) return notScene();
     r.fileSize = static_cast<uint64_t>(size);
 
     uint8_t b[6];
-    if (r.fileSize < 6 || std::fread(b, 1, 6, r.file) != 6) return false;
+    if (r.fileSize < 6 || std::fread(b, 1, 6, r.file) != 6) return notScene();
     r.position = 6;
     ChunkHeader main;
     main.id = readU16(b);
     main.length = readU32(b + 2);
     main.consumed = 6;
-    if (main.id != TDS_MAIN) return false;
+    if (main.id != TDS_MAIN) return notScene();
 
     scene.objectCount = scene.materialCount = scene.lightCount = scene.cameraCount = 0;
     scene.trackCount = 0;
     if (main.length >= 6) walk(r, main, handleTop);
+    if (!r.ok) {
+        reportOut(format("%s: cut short or damaged near byte %llu of %llu; keeping what was read "
+                         "before\n",
+                         path.c_str(), static_cast<unsigned long long>(r.position),
+                         static_cast<unsigned long long>(r.fileSize)));
+    }
     return true;
 }
 

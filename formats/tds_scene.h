@@ -82,11 +82,12 @@ struct Scene3ds {
     std::array<Track3ds, kMaxTracks3ds> tracks;
 };
 
-// Fills `scene` from the file at `path`. Returns false, without a message and with the counts
-// untouched, when the file cannot be opened or does not start with a main chunk (0x4D4D).
-// Otherwise returns true. Every chunk length and count is checked against the file and the
-// enclosing chunk: a chunk that runs past its parent, or a file that ends early, stops the
-// walk and keeps everything read before it. A seventeenth camera/target/light node is
+// Fills `scene` from the file at `path`. Returns false, with the counts untouched, when the
+// file cannot be opened ("Cant open %s" under "ERROR!") or does not start with a main chunk
+// (0x4D4D; one line naming the file). Otherwise returns true. Every chunk length and count is
+// checked against the file and the enclosing chunk: a chunk that runs past its parent, or a
+// file that ends early, stops the walk, keeps everything read before it and is reported in
+// one line naming the file. A seventeenth camera/target/light node is
 // skipped whole.
 bool read3dsScene(const std::string& path, Scene3ds& scene);
 

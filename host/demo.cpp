@@ -13,9 +13,10 @@ void demoCreateFramebuffer(Demo& demo) {
     fillBitmap(demo.framebuffer, makeColour(0, 0, 0, 0));
 }
 
-void demoStartup(Demo& demo, MusicOutput& music, FrameClock& clock, const std::string& musicPath,
-                 bool noSound) {
+void demoSetup(Demo& demo, MusicOutput& music, const std::string& musicPath, bool noSound) {
+    // A fresh pass starts from a clear frame too: some scenes read the frame before theirs.
     if (!demo.framebuffer.pixels) demoCreateFramebuffer(demo);
+    fillBitmap(demo.framebuffer, makeColour(0, 0, 0, 0));
     seedRandom();
     resetSyncFlags();
     createZBuffer(gZBuffer, 320, 240);
@@ -24,12 +25,21 @@ void demoStartup(Demo& demo, MusicOutput& music, FrameClock& clock, const std::s
     demo.musicLoaded = music.load(musicPath, noSound);
     music.installSync(musicSyncCallback);
     timelineCreate(demo.timeline, kDemoScript);
-    clock.start();
     demo.demoTime = 0.0f;
-    music.play();
     demo.flashStart = -31337.0f;
     demo.ended = false;
     demo.frameIndex = 0;
+}
+
+void demoStart(MusicOutput& music, FrameClock& clock) {
+    clock.start();
+    music.play();
+}
+
+void demoStartup(Demo& demo, MusicOutput& music, FrameClock& clock, const std::string& musicPath,
+                 bool noSound) {
+    demoSetup(demo, music, musicPath, noSound);
+    demoStart(music, clock);
 }
 
 void applyFlash(Bitmap& framebuffer, float flashStart, float demoTime) {

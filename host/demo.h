@@ -35,6 +35,12 @@ enum class FrameResult { Continue, Quit, Ended, SinkFailed };
 void demoStartup(Demo& demo, MusicOutput& music, FrameClock& clock, const std::string& musicPath,
                  bool noSound = false);
 
+// demoStartup in two halves, for runs that fast-forward first: demoSetup does everything up
+// to the clock and the music (a fresh pass: new scene state, music loaded at its start);
+// demoStart starts the clock and the music.
+void demoSetup(Demo& demo, MusicOutput& music, const std::string& musicPath, bool noSound);
+void demoStart(MusicOutput& music, FrameClock& clock);
+
 // The framebuffer is created and cleared first (before the display opens).
 void demoCreateFramebuffer(Demo& demo);
 

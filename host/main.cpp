@@ -8,48 +8,26 @@
 #include <string>
 
 #include "base/paths.h"
+#include "base/report.h"
 #include "host/capture_run.h"
+#include "host/data_search.h"
 #include "host/demo.h"
 #include "host/demo_clock.h"
 #include "host/display_sdl.h"
+#include "host/live.h"
 #include "host/music_xmp.h"
 #include "host/offline.h"
 #include "host/options.h"
 #include "host/output_file.h"
 #include "host/png_sink.h"
 #include "host/png_writer.h"
+#include "host/scene_lookup.h"
 #include "host/stills.h"
 #include "scenes/registry.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The folder holding data/: --data if given, else the working directory, else the folder of
-// the executable (so a build tree plays without copying anything).
-bool findDataRoot(const tw::Options& o, std::string& root, std::string& error) {
-    std::error_code ec;
-    if (!o.dataDir.empty()) {
-        if (!fs::is_directory(fs::path(o.dataDir) / "data", ec)) {
-            error = "no data/ folder in " + o.dataDir;
-            return false;
-        }
-        root = o.dataDir;
-        return true;
-    }
-    if (fs::is_directory("data", ec)) {
-        root = ".";
-        return true;
-    }
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && fs::is_directory(exe.parent_path() / "data", ec)) {
-        root = exe.parent_path().string();
-        return true;
-    }
-    error = "no data/ folder in the working directory or beside the program; "
-            "build the data set with scripts/build and pass --data DIR";
-    return false;
-}
 
 int runFrames(const tw::Options& o) {
     std::error_code ec;
@@ -100,10 +78,12 @@ int runLive(const tw::Options& o) {
     }
     tw::XmpMusic music;
     tw::DemoClock clock;
-    tw::demoStartup(demo, music, clock, tw::dataPath("data/vekt51.xm"), o.noSound);
-    while (tw::demoFrame(demo, display, clock, music) == tw::FrameResult::Continue) {
-    }
-    music.unload();
+    tw::LivePlan plan;
+    plan.from = o.from;
+    plan.loop = o.loop;
+    plan.noSound = o.noSound;
+    plan.report = o.fromGiven;
+    tw::playLive(plan, display, clock, music, tw::dataPath("data/vekt51.xm"));
     tw::closeDisplay(display);
     return 0;
 }
@@ -159,7 +139,7 @@ int run(int argc, char** argv) {
     tw::Options o;
     std::string error;
     if (!tw::parseOptions(argc, argv, o, error)) {
-        std::fprintf(stderr, "tarnwick: %s\n%s", error.c_str(), tw::helpText().c_str());
+        std::fprintf(stderr, "tarnwick: %s (see tarnwick --help)\n", error.c_str());
         return 2;
     }
     if (o.mode == tw::RunMode::Help) {
@@ -171,21 +151,20 @@ int run(int argc, char** argv) {
         return 0;
     }
     if (o.mode == tw::RunMode::ListScenes) {
-        // One line a scene in playing order: name, start, end and still time in seconds.
-        for (int id = 0; id < tw::SCENE_COUNT; ++id) {
-            float start = 0, end = 0;
-            tw::sceneInterval(id, start, end);
-            std::printf("%s %.2f %.2f %.2f\n", tw::sceneName(id), start, end,
-                        tw::sceneStillTime(id));
-        }
+        std::fputs(tw::sceneListing().c_str(), stdout);
         return 0;
     }
     std::string root;
-    if (!findDataRoot(o, root, error)) {
+    if (!tw::findDataRoot(tw::dataSearchFromProcess(o.dataDir), root, error)) {
         std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
         return 1;
     }
     tw::setDataRoot(root);
+    std::error_code ec;
+    if (fs::exists(fs::path(root) / "data", ec) && !fs::is_directory(fs::path(root) / "data", ec))
+        std::fprintf(stderr, "tarnwick: %s/data is not a folder: every data file is missing\n",
+                     root.c_str());
+    tw::setVerbose(o.verbose);
     // Offline runs write files: an interrupt removes what is unfinished. (Live play leaves
     // SIGINT to SDL, which turns it into a quit.)
     if (o.mode == tw::RunMode::Frames || o.mode == tw::RunMode::Stills ||

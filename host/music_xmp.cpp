@@ -281,6 +281,19 @@ void XmpMusic::queueFired(int64_t dueNs) {
 }
 
 void XmpMusic::advanceTo(double seconds) {
+    if (loaded && !playing) {
+        // A fast-forward before play (the audio thread does not run yet): render silently up
+        // to `seconds` by OfflineMusic's rule and deliver the syncs at once, in lockstep with
+        // the frames being run unseen.
+        double limit = seconds * kMusicRate + 1e-6;
+        while (static_cast<double>(ticker.renderedFrames) <= limit) {
+            ticker.renderTick();
+            if (ticker.frames <= 0) break;
+            for (const SyncCell* s = ticker.firedBegin; s && s != ticker.firedEnd; ++s)
+                if (syncCallback) syncCallback(s->value);
+        }
+        return;
+    }
     // The loop presents once per step, so the frame being drawn is shown about one step from
     // now; a sync goes to the frame whose showing lies nearest its sound: due within one
     // and a half steps.
@@ -345,19 +358,19 @@ void XmpMusic::play() {
     // that nothing drifts. (SDL's dummy driver sleeps whole milliseconds per buffer and runs
     // several percent fast, which would put the syncs seconds ahead of the picture.)
     stopSilent.store(false);
-    silentThread = std::thread([this] {
+    silentThread = std::thread([this, first = ticker.renderedFrames] {
         auto start = std::chrono::steady_clock::now();
         while (!stopSilent.load(std::memory_order_relaxed)) {
-            auto due =
-                start + std::chrono::nanoseconds(ticker.renderedFrames * 1000000000 / kMusicRate);
+            auto due = start + std::chrono::nanoseconds((ticker.renderedFrames - first) *
+                                                        1000000000 / kMusicRate);
             std::this_thread::sleep_until(due);
             if (stopSilent.load(std::memory_order_relaxed)) break;
             ticker.renderTick();
-            queueFired(
-                std::chrono::duration_cast<std::chrono::nanoseconds>(
-                    (start + std::chrono::nanoseconds(ticker.tickStart * 1000000000 / kMusicRate))
-                        .time_since_epoch())
-                    .count());
+            queueFired(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                           (start + std::chrono::nanoseconds((ticker.tickStart - first) *
+                                                             1000000000 / kMusicRate))
+                               .time_since_epoch())
+                           .count());
             if (ticker.frames <= 0) break;
         }
     });
@@ -395,6 +408,12 @@ bool OfflineMusic::load(const std::string& path, bool) {
         return false;
     }
     loaded = true;
+    samples.clear();
+    xmp_frame_info fi;
+    xmp_get_frame_info(static_cast<xmp_context>(ticker.ctx), &fi);
+    // Room for the whole first pass and a little more, so lockstep rendering does not
+    // reallocate frame by frame.
+    samples.reserve(static_cast<size_t>(std::max(fi.total_time, 0) + 2000) * kMusicRate / 1000 * 2);
     return true;
 }
 
@@ -403,18 +422,11 @@ void OfflineMusic::installSync(void (*callback)(uint32_t)) {
 }
 
 void OfflineMusic::play() {
-    if (!loaded) return;
-    playing = true;
-    samples.clear();
-    xmp_frame_info fi;
-    xmp_get_frame_info(static_cast<xmp_context>(ticker.ctx), &fi);
-    // Room for the whole first pass and a little more, so lockstep rendering does not
-    // reallocate frame by frame.
-    samples.reserve(static_cast<size_t>(std::max(fi.total_time, 0) + 2000) * kMusicRate / 1000 * 2);
+    if (loaded) playing = true;
 }
 
 void OfflineMusic::advanceTo(double seconds) {
-    if (!playing) return;
+    if (!loaded) return;
     // A tick is rendered when its start lies at or before `seconds`; the small slack keeps
     // a time like 18.5 computed as 18.4999999999 from missing the tick that starts there.
     double limit = seconds * kMusicRate + 1e-6;

@@ -94,14 +94,17 @@ struct SyncQueue {
 // then and are released by advanceTo, which the demo loop calls at the start of every
 // frame, so the picture reacts when the row is heard, not when it is mixed. Without a
 // device, or with noSound, a thread of ours renders each tick at its start time with no
-// output, and the syncs are due at that time.
+// output, and the syncs are due at that time. Before play, advanceTo renders silently on
+// the calling thread and delivers the syncs at once (a fast-forward); play then continues
+// from the tick after.
 struct XmpMusic final : MusicOutput {
     ~XmpMusic() override { unload(); }
     bool load(const std::string& path, bool noSound) override;
     void installSync(void (*callback)(uint32_t value)) override;
     void play() override;
-    // Releases the syncs heard by the time this frame is shown: those due within one and a
-    // half frames (the step since the previous call) from now.
+    // Before play: the fast-forward. Playing: releases the syncs heard by the time this
+    // frame is shown, those due within one and a half frames (the step since the previous
+    // call) from now.
     void advanceTo(double seconds) override;
     void unload() override;
 
@@ -132,8 +135,8 @@ struct XmpMusic final : MusicOutput {
 int64_t steadyNowNs();
 
 // Offline playback in lockstep with a fixed-step clock: nothing renders until advanceTo,
-// which renders every tick whose start lies at or before the given time; syncs fire on the
-// calling thread. Every rendered frame is kept for writeWav.
+// which renders every tick whose start lies at or before the given time (before or after
+// play); syncs fire on the calling thread. Every rendered frame is kept for writeWav.
 struct OfflineMusic final : MusicOutput {
     bool load(const std::string& path, bool noSound) override;
     void installSync(void (*callback)(uint32_t value)) override;

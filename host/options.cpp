@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/scene_lookup.h"
 #include "scenes/timeline.h"
 
 namespace tw {
@@ -50,8 +51,9 @@ std::string helpText() {
            " seconds with their soundtrack.\n"
            "\n"
            "options:\n"
-           "  --data DIR      folder that holds data/ (default: the working directory, then\n"
-           "                  the folder of the executable)\n"
+           "  --data DIR      folder that holds data/ (default: TARNWICK_DATA, then the\n"
+           "                  working directory, the program's folder, its ../share/tarnwick\n"
+           "                  and each XDG_DATA_DIRS entry's tarnwick/)\n"
            "  --frames DIR    render offline, deterministically, and write every frame as\n"
            "                  DIR/frame_NNNNN.png (N counts from the first frame of the run)\n"
            "  --stills FILE   render the whole run offline and write one still per scene,\n"
@@ -61,11 +63,20 @@ std::string helpText() {
            "  --soundtrack FILE  render the soundtrack alone offline, as --capture does,\n"
            "                  into a 48000 Hz stereo WAV (for measuring or mastering it)\n"
            "  --fps N         offline frame rate (default 30 for --frames, 60 for --capture)\n"
-           "  --from S        offline: first second to write; earlier frames are still drawn,\n"
-           "                  since scenes carry state from frame to frame (default 0)\n"
+           "  --from S        start at second S (default 0); everything before S is still\n"
+           "                  drawn, as fast as possible, since scenes carry state from frame\n"
+           "                  to frame; live, the music starts at S\n"
            "  --to S          offline: last second to write (default " +
            lengthText() +
            ")\n"
+           "  --scene N|NAME  start at the first frame of scene N (1 to " +
+           std::to_string(SCENE_COUNT) +
+           ") or NAME; offline\n"
+           "                  runs also stop at its end unless --to is given\n"
+           "  --list-scenes   print each scene's number, name, start, end and still time (s)\n"
+           "                  and exit\n"
+           "  --loop          live play: start again from the beginning after the end card,\n"
+           "                  until Escape or the window is closed (not for offline runs)\n"
            "  --window        play in a window titled \"tarnwick\" instead of full screen\n"
            "  --scale N       --window: window size 320x240 times N (default 3);\n"
            "                  --capture: video size times N, even (default 4: 1280x960)\n"
@@ -73,7 +84,9 @@ std::string helpText() {
            "  --no-sound      play without sound output; the music still runs in real time\n"
            "                  and its sync commands still drive the picture\n"
            "  --list-syncs    print the music's sync commands (time, value, position) and exit\n"
-           "  --list-scenes   print each scene's name, start, end and still time (s) and exit\n"
+           "  --verbose       also print the readers' routine traces (sizes of each SIV\n"
+           "                  file) on standard error; problems with data files are always\n"
+           "                  printed there, each naming its file\n"
            "  --help          show this text\n"
            "  --version       show the version\n";
 }
@@ -96,6 +109,13 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             o.mode = RunMode::ListSyncs;
         } else if (!std::strcmp(a, "--list-scenes")) {
             o.mode = RunMode::ListScenes;
+        } else if (!std::strcmp(a, "--loop")) {
+            o.loop = true;
+        } else if (!std::strcmp(a, "--scene")) {
+            const char* v = value(a);
+            if (!v) return false;
+            o.scene = v;
+            o.sceneGiven = true;
         } else if (!std::strcmp(a, "--data")) {
             const char* v = value(a);
             if (!v) return false;
@@ -131,6 +151,8 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             if (!v) return false;
             o.soundtrackFile = v;
             if (o.mode == RunMode::Play) o.mode = RunMode::Soundtrack;
+        } else if (!std::strcmp(a, "--verbose")) {
+            o.verbose = true;
         } else if (!std::strcmp(a, "--no-sound")) {
             o.noSound = true;
         } else if (!std::strcmp(a, "--fps")) {
@@ -161,12 +183,35 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
             return false;
         }
     }
+    bool offline = o.mode == RunMode::Frames || o.mode == RunMode::Stills ||
+                   o.mode == RunMode::Capture || o.mode == RunMode::Soundtrack;
+    if (o.sceneGiven) {
+        if (o.fromGiven) {
+            error = "choose one of --from and --scene";
+            return false;
+        }
+        int id = 0;
+        double start = 0, end = 0;
+        if (!lookupScene(o.scene, id, start, end, error)) return false;
+        o.from = start;
+        o.fromGiven = true;
+        if (offline && !o.toGiven) o.to = end;
+    }
     if (o.from > o.to) {
         error = "--from must not be later than --to";
         return false;
     }
-    if ((o.fromGiven || o.toGiven) && o.mode == RunMode::Play) {
-        error = "--from and --to apply to offline runs (--frames, --capture, --soundtrack)";
+    if (o.toGiven && o.mode == RunMode::Play) {
+        error = "--to applies to offline runs (--frames, --capture, --soundtrack)";
+        return false;
+    }
+    if (o.mode == RunMode::Play && o.from >= demoLengthSeconds()) {
+        error = "--from must lie inside the run (0 to below " + lengthText() +
+                " seconds) when playing live";
+        return false;
+    }
+    if (o.loop && o.mode != RunMode::Play) {
+        error = "--loop applies to live play, not to offline runs or listings";
         return false;
     }
     if (!o.framesDir.empty() + !o.stillsFile.empty() + !o.capturePath.empty() +
@@ -175,8 +220,6 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error) {
         error = "choose one of --frames, --stills, --capture and --soundtrack";
         return false;
     }
-    bool offline = o.mode == RunMode::Frames || o.mode == RunMode::Stills ||
-                   o.mode == RunMode::Capture || o.mode == RunMode::Soundtrack;
     if (offline && (o.windowed || !o.vsync)) {
         error = "--window and --no-vsync apply to live play, not to offline runs";
         return false;

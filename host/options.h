@@ -21,7 +21,7 @@ enum class RunMode {
 
 struct Options {
     RunMode mode = RunMode::Play;
-    std::string dataDir;        // folder holding data/; empty: working directory, then executable's
+    std::string dataDir;        // --data DIR: folder holding data/; empty: search (data_search.h)
     std::string framesDir;      // --frames DIR
     std::string stillsFile;     // --stills FILE.png
     std::string capturePath;    // --capture FILE
@@ -36,6 +36,10 @@ struct Options {
     bool noSound = false; // --no-sound: the music runs silently, its syncs still arrive
     bool fromGiven = false;
     bool toGiven = false;
+    std::string scene; // --scene N|NAME as given; parsing turns it into `from` (and `to`)
+    bool sceneGiven = false;
+    bool loop = false;    // --loop: live play starts again after the end card
+    bool verbose = false; // --verbose: readers' routine traces on standard error
 };
 
 // Parses argv; on a usage error returns false with a one-line reason in `error`.

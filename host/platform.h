@@ -41,7 +41,9 @@ struct MusicOutput {
     virtual void play() = 0;
     // Called at the start of every frame with its demo time; syncs fire on the calling
     // thread. Offline: renders every tick whose start lies at or before `seconds`. Live:
-    // releases the syncs whose sound reaches the listener by the time the frame is shown.
+    // before play, the same silent rendering (a fast-forward, syncs in lockstep with the
+    // frames), after which play continues from there; once playing, releases the syncs
+    // whose sound reaches the listener by the time the frame is shown.
     virtual void advanceTo(double seconds) { (void)seconds; }
     virtual void unload() = 0;
 };

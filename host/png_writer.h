@@ -7,8 +7,9 @@
 
 namespace tw {
 
-// Writes the bitmap as an 8-bit RGB PNG (alpha dropped, as the display ignores it), each
-// pixel repeated `scale` times in both directions. False on any write error.
-bool writePng(const std::string& path, const Bitmap& bitmap, int scale = 1);
+// Writes the bitmap as an 8-bit RGB PNG (alpha dropped, as the display ignores it), or RGBA
+// with `keepAlpha` (icons), each pixel repeated `scale` times in both directions. False on
+// any write error.
+bool writePng(const std::string& path, const Bitmap& bitmap, int scale = 1, bool keepAlpha = false);
 
 } // namespace tw

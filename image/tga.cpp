@@ -20,7 +20,11 @@ namespace {
 static_assert(std::endian::native == std::endian::little);
 
 constexpr size_t kHeaderSize = 18;
-const char* const kBadFile = "\n ERROR! Fuckedup tgafile! \n";
+
+// One line naming the file and what is wrong with it.
+void refuse(const std::string& path, const std::string& why) {
+    reportOut(format("%s: not a usable TGA picture: %s\n", path.c_str(), why.c_str()));
+}
 
 bool readWholeFile(std::FILE* f, std::vector<uint8_t>& out) {
     if (std::fseek(f, 0, SEEK_END) != 0) return false;
@@ -57,24 +61,27 @@ bool readTga(Bitmap& bitmap, const std::string& path) {
     // Identification fields, colour map, origin and descriptor are ignored: the pixels start
     // at byte 18 whatever the header says, and the rows are always stored bottom first.
     if (!readOk || file.size() < kHeaderSize) {
-        reportOut(kBadFile);
+        refuse(path, readOk ? format("%zu bytes, shorter than its header", file.size())
+                            : "cannot be read");
         return false;
     }
     const uint32_t width = readU16(file.data() + 12);
     const uint32_t height = readU16(file.data() + 14);
     const uint32_t depth = file[16];
     if (width == 0 || height == 0 || depth != 32) {
-        reportOut(kBadFile);
+        refuse(path, format("%ux%u at %u bits per pixel, not 32", width, height, depth));
         return false;
     }
     // Pixel counts are 32-bit signed everywhere downstream.
     if (static_cast<uint64_t>(width) * height > static_cast<uint64_t>(INT32_MAX)) {
-        reportOut(kBadFile);
+        refuse(path, format("%ux%u is too many pixels", width, height));
         return false;
     }
     const size_t rowBytes = static_cast<size_t>(width) * 4;
     if (file.size() - kHeaderSize < rowBytes * height) {
-        reportOut(kBadFile); // truncated: rejected rather than left with undefined pixels
+        // Truncated: rejected rather than left with undefined pixels.
+        refuse(path, format("cut short: %ux%u needs %zu bytes of pixels, the file has %zu", width,
+                            height, rowBytes * height, file.size() - kHeaderSize));
         return false;
     }
 

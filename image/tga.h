@@ -8,8 +8,8 @@
 namespace tw {
 
 // Fills `bitmap` from the file at `path`. A missing file reports "Cant open %s" under the
-// caption "ERROR!"; a bad header or a truncated file reports "\n ERROR! Fuckedup tgafile! \n"
-// on standard output. On any failure the bitmap is left entirely unchanged.
+// caption "ERROR!"; a bad header or a truncated file reports one line "PATH: not a usable TGA
+// picture: REASON" on standard error. On any failure the bitmap is left entirely unchanged.
 // Returns true on success; the scene set-ups ignore it, since the failure is already reported
 // and drawing copes with a picture that is missing.
 bool readTga(Bitmap& bitmap, const std::string& path);

@@ -9,7 +9,13 @@ namespace tw {
 int loadTexture(Material& m, int slot, const std::string& path) {
     Bitmap* target = slot == SLOT_SECOND ? &m.second : slot == SLOT_THIRD ? &m.third : &m.base;
     if (m.file.empty()) m.file = path; // a scene's own material is known by its picture
-    readTga(*target, path);            // the reader reports failures and leaves the slot unchanged
+    // The reader reports failures and leaves the slot unchanged; a picture that loads but cannot
+    // be a texture is named here, since the objects using it will not be drawn.
+    if (readTga(*target, path) && !textureUsable(*target)) {
+        reportOut(format("%s: a %dx%d picture is not a usable texture (square, a power of two "
+                         "wide); objects using it are not drawn\n",
+                         path.c_str(), target->width, target->height));
+    }
     return 1;
 }
 

@@ -27,9 +27,9 @@ void setupBoombox(BoomboxScene& scene) {
     createTunnel(scene.tunnel, 320, 240);
     scene.scratch = createBitmap(320, 240);
     // The tunnel itself draws plain stand-ins for textures that are not 256x256.
-    readTga(scene.wall, dataPath("data/wall3.tga"));
-    readTga(scene.bump, dataPath("data/wall3_b.tga"));
-    readTga(scene.environment, dataPath("data/jallaenv2.tga"));
+    readPicture(scene.wall, dataPath("data/wall3.tga"), 256, 256);
+    readPicture(scene.bump, dataPath("data/wall3_b.tga"), 256, 256);
+    readPicture(scene.environment, dataPath("data/jallaenv2.tga"), 256, 256);
     // Neutral for their operations: multiplying by white, adding black.
     loadPicture(scene.multiplyPicture, "data/boombox.tga", 0xFFFFFFFFu);
     loadPicture(scene.addPicture, "data/skinner.tga", 0x00000000u);

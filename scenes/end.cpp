@@ -4,11 +4,12 @@
 #include "base/paths.h"
 #include "image/ops.h"
 #include "image/tga.h"
+#include "scenes/standin.h"
 
 namespace tw {
 
 void setupEnd(EndScene& scene) {
-    readTga(scene.picture, dataPath("data/end.tga"));
+    readPicture(scene.picture, dataPath("data/end.tga"), 320, 240);
 }
 
 void runEnd(EndScene& scene, Bitmap& framebuffer, float) {

@@ -8,12 +8,13 @@
 #include "image/ops.h"
 #include "image/tga.h"
 #include "render/scene_draw.h"
+#include "scenes/standin.h"
 
 namespace tw {
 
 void setupEye(EyeScene& s) {
-    readTga(s.eye, dataPath("data/eye.tga"));
-    readTga(s.eyeMask, dataPath("data/eye_alpha.tga"));
+    readPicture(s.eye, dataPath("data/eye.tga"), 320, 240);
+    readPicture(s.eyeMask, dataPath("data/eye_alpha.tga"), 320, 240);
     load3dsScene(s.scene, dataPath("data/scene03.3ds"));
     s.scratch = createBitmap(320, 240);
 }

@@ -11,6 +11,7 @@
 #include "image/pixel.h"
 #include "image/tga.h"
 #include "render/scene_draw.h"
+#include "scenes/standin.h"
 
 namespace tw {
 
@@ -35,7 +36,7 @@ void setupGreetings(GreetingsScene& s) {
         s.height[k] =
             static_cast<int32_t>(std::sin(a) * std::cos(k * 0.013962222205268014) * 64 + 96);
     }
-    readTga(s.ribbon, dataPath("data/greets.tga"));
+    readPicture(s.ribbon, dataPath("data/greets.tga"), kRibbonWidth, kRibbonRows, true);
 }
 
 void drawRibbon(const GreetingsScene& s, Bitmap& framebuffer, float phase) {

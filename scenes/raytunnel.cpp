@@ -21,7 +21,7 @@ constexpr double kAngleToTexels = 511.0 * 0.31831927423205475;
 
 // The tunnel indexes its textures as 256x256 by its own arithmetic; any other size is
 // replaced by a stand-in.
-bool usableTexture(const Bitmap& b) {
+bool hasTunnelSize(const Bitmap& b) {
     return b.isSized(kTunnelTextureSize, kTunnelTextureSize);
 }
 
@@ -119,9 +119,9 @@ void fillTunnelBlocks(const TunnelGrid& grid, Bitmap& framebuffer, const Bitmap&
     if (grid.columns < 2 || grid.rows < 2 || !framebuffer.pixels || framebuffer.pixelCount() <= 0 ||
         grid.samples.size() < static_cast<size_t>(grid.columns) * grid.rows)
         return;
-    const uint32_t* basePixels = (usableTexture(base) ? base : greyStandIn()).pixels;
-    const uint32_t* bumpPixels = (usableTexture(bump) ? bump : blackStandIn()).pixels;
-    const uint32_t* envPixels = (usableTexture(environment) ? environment : blackStandIn()).pixels;
+    const uint32_t* basePixels = (hasTunnelSize(base) ? base : greyStandIn()).pixels;
+    const uint32_t* bumpPixels = (hasTunnelSize(bump) ? bump : blackStandIn()).pixels;
+    const uint32_t* envPixels = (hasTunnelSize(environment) ? environment : blackStandIn()).pixels;
     const int32_t width = framebuffer.width;
     const int32_t height = framebuffer.height;
 

@@ -9,6 +9,7 @@
 #include "image/tga.h"
 #include "render/draw.h"
 #include "render/scene_draw.h"
+#include "scenes/standin.h"
 
 namespace tw {
 
@@ -49,8 +50,8 @@ void copyLiveTexture(Bitmap& texture, const Bitmap& frame) {
 
 void setupRoom(RoomScene& s) {
     s.scratch = createBitmap(320, 240);
-    readTga(s.shade, dataPath("data/blm.tga"));
-    readTga(s.intro, dataPath("data/fake.tga"));
+    readPicture(s.shade, dataPath("data/blm.tga"), 320, 240);
+    readPicture(s.intro, dataPath("data/fake.tga"), 320, 240);
     s.projector = makeCamera(0, 0, -300, 0, 0, 0, 30);
     loadSivScene(s.scene, dataPath("data/room03.siv"));
     // A room file with fewer materials keeps the rows that fit and skips the others.

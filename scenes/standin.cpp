@@ -2,6 +2,7 @@
 #include "scenes/standin.h"
 
 #include "base/report.h"
+#include "image/tga.h"
 #include "render/material.h"
 
 namespace tw {
@@ -29,6 +30,18 @@ bool ensureTexture(Bitmap& texture, uint32_t colour, const std::string& name) {
     if (textureUsable(texture)) return true;
     reportOut(format("%s: not a usable texture, drawing a plain one instead\n", name.c_str()));
     texture = plainPicture(256, 256, colour);
+    return false;
+}
+
+bool readPicture(Bitmap& picture, const std::string& path, int32_t width, int32_t height,
+                 bool atLeast) {
+    if (!readTga(picture, path)) return false;
+    const bool fits = atLeast ? picture.width >= width && picture.height >= height
+                              : picture.width == width && picture.height == height;
+    if (fits) return true;
+    reportOut(format("%s: a %dx%d picture, where this scene needs %s%dx%d; not used\n",
+                     path.c_str(), picture.width, picture.height, atLeast ? "at least " : "", width,
+                     height));
     return false;
 }
 

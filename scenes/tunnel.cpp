@@ -8,12 +8,13 @@
 #include "image/ops.h"
 #include "image/tga.h"
 #include "render/scene_draw.h"
+#include "scenes/standin.h"
 
 namespace tw {
 
 void setupTunnel(TunnelScene& s) {
     s.scratch = createBitmap(320, 240);
-    readTga(s.overlay, dataPath("data/sweet2.tga"));
+    readPicture(s.overlay, dataPath("data/sweet2.tga"), 320, 240);
     loadSivScene(s.scene, dataPath("data/tunnel.siv"));
     // Face-normal environment mapping on the walls; a file without materials keeps none.
     if (!s.scene.materials.empty()) {

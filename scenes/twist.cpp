@@ -13,13 +13,14 @@
 #include "image/ops.h"
 #include "image/tga.h"
 #include "render/draw.h"
+#include "scenes/standin.h"
 
 namespace tw {
 
 void setupTwist(TwistScene& s) {
     s.fadeOut = createBitmap(320, 240);
     s.scratch = createBitmap(320, 240);
-    readTga(s.credits, dataPath("data/creds.tga"));
+    readPicture(s.credits, dataPath("data/creds.tga"), 320, 240);
     s.camera = makeCamera(0, 0, -600, 0, 0, 0, 30);
     s.backdropMaterial.name = "twist backdrop";
     setFlags(s.backdropMaterial, MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE);

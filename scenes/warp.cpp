@@ -10,6 +10,7 @@
 #include "image/ops.h"
 #include "image/tga.h"
 #include "render/draw.h"
+#include "scenes/standin.h"
 
 namespace tw {
 
@@ -23,8 +24,8 @@ void setupWarp(WarpScene& s) {
     loadTexture(s.glowMaterial, SLOT_BASE, dataPath("data/s08_back33.tga"));
     s.feedback = createBitmap(320, 240);
     s.glowFrame = createBitmap(320, 240);
-    readTga(s.warpPicture, dataPath("data/rpl.tga"));
-    readTga(s.overlay, dataPath("data/sweet.tga"));
+    readPicture(s.warpPicture, dataPath("data/rpl.tga"), 256, 256);
+    readPicture(s.overlay, dataPath("data/sweet.tga"), 320, 240);
 }
 
 void runWarp(WarpScene& s, Bitmap& framebuffer, float t) {

@@ -18,7 +18,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Part = std::function<void(ChunkWriter&)>;
-const std::string kParseFailure = "hore|error reading 3dsfile!";
+const std::string kParseFailure = "hore|error reading 3dsfile FILE!"; // FILE: the path read
 
 TdsMesh triangleMesh(const std::string& name = "obj") {
     TdsMesh m;
@@ -86,7 +86,11 @@ Loaded loadBytes(const Bytes& bytes) {
     Loaded l;
     ReportCapture capture;
     l.ok = load3ds(l.mesh, path.string());
-    l.reports = capture.lines;
+    for (std::string line : capture.lines) {
+        if (size_t at = line.find(path.string()); at != std::string::npos)
+            line.replace(at, path.string().size(), "FILE");
+        l.reports.push_back(line);
+    }
     std::filesystem::remove(path);
     return l;
 }

@@ -768,4 +768,8 @@ std::vector<Picture> makePictures(const TextSetter& ts) {
     return out;
 }
 
+Canvas eyePictureCanvas() {
+    return eyePicture();
+}
+
 } // namespace tw

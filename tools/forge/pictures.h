@@ -26,4 +26,7 @@ struct Picture {
 // All pictures, in a fixed order. Deterministic: no clock, no unseeded randomness.
 std::vector<Picture> makePictures(const TextSetter& text);
 
+// The opening eye (eye.tga) alone, without the text setter; the icons are cut from it.
+Canvas eyePictureCanvas();
+
 } // namespace tw
