@@ -257,14 +257,18 @@ void setupFace(Bitmap& target, const Mesh& mesh, Face& face, const Matrix& rotat
     if (!(flags & MAT_TWO_SIDED) && !showsFront(a, b, c, rule)) return;
     if (!drawableOrReported(material)) return;
 
-    // 3. Camera-space face normal of a face that is drawn (scaled up by 10000 first, as the
-    // vertex normals are, so tiny normals survive the rotation before they are normalised).
-    float nx = face.nx * 10000.0f, ny = face.ny * 10000.0f, nz = face.nz * 10000.0f;
-    const Matrix& r = rotation;
-    face.cnx = nx * r.m[0][0] + ny * r.m[1][0] + nz * r.m[2][0];
-    face.cny = nx * r.m[0][1] + ny * r.m[1][1] + nz * r.m[2][1];
-    face.cnz = nx * r.m[0][2] + ny * r.m[1][2] + nz * r.m[2][2];
-    normaliseOrZero(face.cnx, face.cny, face.cnz);
+    // 3. Camera-space face normal, for environment mapping from the face (scaled up by
+    // 10000 first, as the vertex normals are, so tiny normals survive the rotation before
+    // they are normalised).
+    if (((flags & MAT_ENV1) && (flags & MAT_ENV1_FACE)) ||
+        ((flags & MAT_ENV2) && (flags & MAT_ENV2_FACE))) {
+        float nx = face.nx * 10000.0f, ny = face.ny * 10000.0f, nz = face.nz * 10000.0f;
+        const Matrix& r = rotation;
+        face.cnx = nx * r.m[0][0] + ny * r.m[1][0] + nz * r.m[2][0];
+        face.cny = nx * r.m[0][1] + ny * r.m[1][1] + nz * r.m[2][1];
+        face.cnz = nx * r.m[0][2] + ny * r.m[1][2] + nz * r.m[2][2];
+        normaliseOrZero(face.cnx, face.cny, face.cnz);
+    }
 
     // 4. Working copies: everything below writes only into these.
     Vertex A = a, B = b, C = c;
