@@ -60,7 +60,13 @@ using V32 = hn::Vec<D32>;
 using V16 = hn::Vec<D16>;
 
 inline V32 load(const uint32_t* p) {
-    return hn::LoadU(D32(), p);
+    V32 v = hn::LoadU(D32(), p);
+#if HWY_ARCH_X86 && HWY_TARGET != HWY_EMU128
+    // One load per vector: without this, gcc folds the load into every instruction that
+    // reads the value again, and those repeated loads are what limits the loops.
+    asm("" : "+x"(v.raw));
+#endif
+    return v;
 }
 inline void store(uint32_t* p, V32 v) {
     hn::StoreU(v, D32(), p);
