@@ -58,7 +58,7 @@ void sceneLoad(benchmark::State& state, const char* file, bool siv) {
         if (siv)
             loadSivScene(scene, dataPath(std::string("data/") + file));
         else
-            load3dsScene(scene, dataPath(std::string("data/") + file));
+            loadTdsScene(scene, dataPath(std::string("data/") + file));
         benchmark::DoNotOptimize(scene.meshes.size());
         quiet.lines.clear();
     }
