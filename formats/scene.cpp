@@ -88,11 +88,15 @@ void addSivTrackKeys(const SivScene& siv, int32_t id, Camera& camera, int first)
 } // namespace
 
 void loadSivScene(Scene& scene, const std::string& path) {
-    scene.is3ds = 0;
+    scene.isTds = 0;
     std::unique_ptr<SivScene> siv = readSiv(path);
-    if (!siv) return;
+    if (siv) assembleSivScene(scene, *siv, path);
+}
 
-    for (const auto& rec : siv->cameras) {
+void assembleSivScene(Scene& scene, const SivScene& siv, const std::string& path) {
+    scene.isTds = 0;
+
+    for (const auto& rec : siv.cameras) {
         Camera camera = makeCamera();
         SivVec3 p = sivCameraPosition(rec);
         SivVec3 t = sivCameraTarget(rec);
@@ -101,26 +105,26 @@ void loadSivScene(Scene& scene, const std::string& path) {
         lookAt(camera, p.x, -p.y, p.z, t.x, -t.y, t.z);
         camera.positionTrackId = sivCameraPositionTrack(rec);
         camera.targetTrackId = sivCameraTargetTrack(rec);
-        addSivTrackKeys(*siv, camera.positionTrackId, camera, POS_X);
+        addSivTrackKeys(siv, camera.positionTrackId, camera, POS_X);
         // A matching track without keys gets the default key too: a curve must never be
         // empty.
         if (curvesEmpty(camera, POS_X)) addDefaultKeys(camera, POS_X, p.x, -p.y, p.z);
-        addSivTrackKeys(*siv, camera.targetTrackId, camera, TARGET_X);
+        addSivTrackKeys(siv, camera.targetTrackId, camera, TARGET_X);
         if (curvesEmpty(camera, TARGET_X)) addDefaultKeys(camera, TARGET_X, t.x, -t.y, t.z);
         for (TCBCurve& curve : camera.curves) orderKeys(curve);
         scene.cameras.push_back(std::move(camera));
     }
 
-    for (const auto& rec : siv->materials) {
+    for (const auto& rec : siv.materials) {
         Material material;
         material.name = format("#%zu", scene.materials.size()); // SIV materials have no names
         material.file = path;
         setFlags(material,
                  sivMaterialTwoSided(rec) ? (MAT_TEXTURED | MAT_TWO_SIDED) : MAT_TEXTURED);
         int32_t texture = sivMaterialTexture(rec);
-        if (texture >= 0 && static_cast<size_t>(texture) < siv->textures.size()) {
+        if (texture >= 0 && static_cast<size_t>(texture) < siv.textures.size()) {
             loadTexture(material, SLOT_BASE,
-                        texturePath(sivTextureName(siv->textures[static_cast<size_t>(texture)])));
+                        texturePath(sivTextureName(siv.textures[static_cast<size_t>(texture)])));
         } else {
             reportOut(format("%s: material texture index %d out of range\n", path.c_str(),
                              static_cast<int>(texture)));
@@ -128,8 +132,8 @@ void loadSivScene(Scene& scene, const std::string& path) {
         scene.materials.push_back(std::move(material));
     }
 
-    for (size_t o = 0; o < siv->objects.size(); ++o) {
-        const SivObjectRecord& obj = siv->objects[o];
+    for (size_t o = 0; o < siv.objects.size(); ++o) {
+        const SivObjectRecord& obj = siv.objects[o];
         Mesh mesh;
         allocate(mesh, obj.vertexCount, obj.faceCount);
         for (int i = 0; i < obj.vertexCount; ++i) {
@@ -165,16 +169,19 @@ void loadSivScene(Scene& scene, const std::string& path) {
         computeFaceNormals(mesh);
         scene.meshes.push_back(std::move(mesh));
     }
-    freeSiv(siv);
 }
 
-void load3dsScene(Scene& scene, const std::string& path) {
-    scene.is3ds = 1;
-    Scene3ds tds;
-    if (!read3dsScene(path, tds)) return;
+void loadTdsScene(Scene& scene, const std::string& path) {
+    scene.isTds = 1;
+    TdsSceneRecord tds;
+    if (readTdsScene(path, tds)) assembleTdsScene(scene, tds, path);
+}
+
+void assembleTdsScene(Scene& scene, const TdsSceneRecord& tds, const std::string& path) {
+    scene.isTds = 1;
 
     for (size_t o = 0; o < tds.objects.size(); ++o) {
-        const Object3ds& obj = tds.objects[o];
+        const TdsObjectRecord& obj = tds.objects[o];
         Mesh mesh;
         allocate(mesh, obj.vertexCount, obj.faceCount);
         for (int i = 0; i < obj.vertexCount; ++i) {
@@ -217,7 +224,7 @@ void load3dsScene(Scene& scene, const std::string& path) {
 
     std::vector<Camera> cameras;
     cameras.reserve(tds.cameras.size());
-    for (const Camera3ds& c : tds.cameras) {
+    for (const TdsCameraRecord& c : tds.cameras) {
         Camera camera = makeCamera();
         camera.positionKeyCount = 0;
         camera.targetKeyCount = 0;
@@ -228,7 +235,7 @@ void load3dsScene(Scene& scene, const std::string& path) {
     }
 
     for (int t = 0; t < tds.trackCount; ++t) {
-        const Track3ds& track = tds.tracks[static_cast<size_t>(t)];
+        const TdsTrackRecord& track = tds.tracks[static_cast<size_t>(t)];
         if (track.kind != TRACK_CAMERA && track.kind != TRACK_TARGET) continue;
         // A node whose name matched no camera has no owner and is ignored.
         if (track.owner < 0 || track.owner >= static_cast<int32_t>(cameras.size())) continue;
@@ -251,7 +258,7 @@ void load3dsScene(Scene& scene, const std::string& path) {
 
     for (size_t i = 0; i < cameras.size(); ++i) {
         Camera& camera = cameras[i];
-        const Camera3ds& c = tds.cameras[i];
+        const TdsCameraRecord& c = tds.cameras[i];
         if (camera.positionKeyCount == 0 || curvesEmpty(camera, POS_X)) {
             addDefaultKeys(camera, POS_X, -c.position[0], -c.position[1], c.position[2]);
         }
@@ -262,7 +269,7 @@ void load3dsScene(Scene& scene, const std::string& path) {
         scene.cameras.push_back(std::move(camera));
     }
 
-    for (const Material3ds& m : tds.materials) {
+    for (const TdsMaterialRecord& m : tds.materials) {
         Material material;
         material.name = m.name;
         material.file = path;

@@ -1,11 +1,11 @@
-// The 3DS scene reader: a chunk walk streamed from disk with every length checked.
+// The 3DS scene reader: a chunk walk over the file in memory with every length checked.
 #include "formats/tds_scene.h"
 
-#include <cstdio>
 #include <cstring>
-#include <memory>
+#include <vector>
 
 #include "base/bytes.h"
+#include "base/file_bytes.h"
 #include "base/report.h"
 #include "formats/tds_chunks.h"
 
@@ -21,19 +21,15 @@ struct ChunkHeader {
     uint32_t remaining() const { return length - consumed; }
 };
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 // The walk's state. Once `ok` drops to false (truncated file, a chunk or count that claims
 // more than its parent holds) every loop unwinds without reading further; what was stored
 // until then stays in the scene.
 struct Reader {
-    std::FILE* file = nullptr;
+    const uint8_t* file = nullptr;
     uint64_t fileSize = 0;
     uint64_t position = 0;
     bool ok = true;
-    Scene3ds* scene = nullptr;
+    TdsSceneRecord* scene = nullptr;
     std::string objectName; // name of the named object being walked
 
     // Reads n bytes of `chunk`'s data. Fails (and stops the walk) when the chunk or the file
@@ -41,7 +37,7 @@ struct Reader {
     bool read(ChunkHeader& chunk, void* dst, uint32_t n) {
         if (!ok) return false;
         if (n > chunk.remaining() || position + n > fileSize) return stop();
-        if (n > 0 && std::fread(dst, 1, n, file) != n) return stop();
+        if (n > 0) std::memcpy(dst, file + position, n);
         position += n;
         chunk.consumed += n;
         return true;
@@ -50,7 +46,6 @@ struct Reader {
     bool discard(ChunkHeader& chunk, uint32_t n) {
         if (!ok) return false;
         if (n > chunk.remaining() || position + n > fileSize) return stop();
-        if (n > 0 && std::fseek(file, static_cast<long>(n), SEEK_CUR) != 0) return stop();
         position += n;
         chunk.consumed += n;
         return true;
@@ -119,11 +114,10 @@ struct Reader {
     bool next(ChunkHeader& parent, ChunkHeader& child) {
         if (!ok || parent.consumed >= parent.length) return false;
         if (parent.remaining() < 6) return stop();
-        uint8_t b[6];
-        if (position + 6 > fileSize || std::fread(b, 1, 6, file) != 6) return stop();
+        if (position + 6 > fileSize) return stop();
+        child.id = readU16(file + position);
+        child.length = readU32(file + position + 2);
         position += 6;
-        child.id = readU16(b);
-        child.length = readU32(b + 2);
         child.consumed = 6;
         if (child.length < 6 || child.length > parent.remaining()) return stop();
         return true;
@@ -148,42 +142,51 @@ void walk(Reader& r, ChunkHeader& parent, Handler handle) {
 
 // ---- Triangle mesh -------------------------------------------------------------------------
 
-void readVertices(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
-    uint16_t count = 0;
-    if (!r.u16(chunk, count)) return;
-    // A count that claims more points than the chunk holds keeps the points that are there.
-    uint32_t fit = chunk.remaining() / 12;
-    uint32_t n = count <= fit ? count : fit;
-    obj.positions.assign(static_cast<size_t>(n) * 3, 0.0f);
+// A list chunk: a 16-bit count, then records of `size` bytes, each stored by `one` into `per`
+// values of `out` (resized to what was read); `count` is set to the number of records read.
+// A count that claims more records than the chunk holds keeps the records that are there and
+// stops the walk. Returns true when the whole list was read.
+template <typename T, typename ReadOne>
+bool readList(Reader& r, ChunkHeader& chunk, uint32_t size, size_t per, std::vector<T>& out,
+              int32_t& count, ReadOne one) {
+    uint16_t stored = 0;
+    if (!r.u16(chunk, stored)) return false;
+    uint32_t fit = chunk.remaining() / size;
+    uint32_t n = stored <= fit ? stored : fit;
+    out.assign(static_cast<size_t>(n) * per, T());
     uint32_t i = 0;
-    while (i < n && r.point(chunk, &obj.positions[i * 3])) ++i;
-    obj.positions.resize(static_cast<size_t>(i) * 3);
-    obj.vertexCount = static_cast<int32_t>(i);
-    if (n < count)
-        r.stop();
-    else
+    while (i < n && one(&out[i * per])) ++i;
+    out.resize(static_cast<size_t>(i) * per);
+    count = static_cast<int32_t>(i);
+    if (n == stored) return true;
+    r.stop();
+    return false;
+}
+
+void readVertices(Reader& r, ChunkHeader& chunk, TdsObjectRecord& obj) {
+    if (readList(r, chunk, 12, 3, obj.positions, obj.vertexCount,
+                 [&](float* p) { return r.point(chunk, p); }))
         r.skipRest(chunk);
 }
 
-void readFaces(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
-    uint16_t count = 0;
-    if (!r.u16(chunk, count)) return;
-    uint32_t fit = chunk.remaining() / 8;
-    uint32_t n = count <= fit ? count : fit;
-    obj.faces.assign(static_cast<size_t>(n) * 3, 0);
-    uint32_t i = 0;
-    for (uint8_t b[8]; i < n && r.read(chunk, b, 8); ++i) {
-        obj.faces[i * 3 + 0] = readU16(b);
-        obj.faces[i * 3 + 1] = readU16(b + 2);
-        obj.faces[i * 3 + 2] = readU16(b + 4);
-    }
-    obj.faces.resize(static_cast<size_t>(i) * 3);
-    obj.faceCount = static_cast<int32_t>(i);
-    if (n < count) r.stop();
-    // The rest of the chunk (material and smoothing groups) is met at the mesh level.
+void readFaces(Reader& r, ChunkHeader& chunk, TdsObjectRecord& obj) {
+    // Three corners and a flags word; the rest of the chunk (material and smoothing groups)
+    // is met at the mesh level.
+    readList(r, chunk, 8, 3, obj.faces, obj.faceCount, [&](int32_t* f) {
+        uint8_t b[8];
+        if (!r.read(chunk, b, 8)) return false;
+        f[0] = readU16(b), f[1] = readU16(b + 2), f[2] = readU16(b + 4);
+        return true;
+    });
 }
 
-void readMaterialGroup(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
+void readMapping(Reader& r, ChunkHeader& chunk, TdsObjectRecord& obj) {
+    if (readList(r, chunk, 8, 2, obj.mapping, obj.mappingCount,
+                 [&](float* uv) { return r.f32(chunk, uv[0]) && r.f32(chunk, uv[1]); }))
+        r.skipRest(chunk);
+}
+
+void readMaterialGroup(Reader& r, ChunkHeader& chunk, TdsObjectRecord& obj) {
     std::string name;
     if (!r.name(chunk, name, kMaterialNameMax)) return;
     const auto& materials = r.scene->materials;
@@ -201,24 +204,8 @@ void readMaterialGroup(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
     r.skipRest(chunk);
 }
 
-void readMapping(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
-    uint16_t count = 0;
-    if (!r.u16(chunk, count)) return;
-    uint32_t fit = chunk.remaining() / 8;
-    uint32_t n = count <= fit ? count : fit;
-    obj.mapping.assign(static_cast<size_t>(n) * 2, 0.0f);
-    uint32_t i = 0;
-    while (i < n && r.f32(chunk, obj.mapping[i * 2]) && r.f32(chunk, obj.mapping[i * 2 + 1])) ++i;
-    obj.mapping.resize(static_cast<size_t>(i) * 2);
-    obj.mappingCount = static_cast<int32_t>(i);
-    if (n < count)
-        r.stop();
-    else
-        r.skipRest(chunk);
-}
-
 void handleTriangleMesh(Reader& r, ChunkHeader& chunk) {
-    Object3ds& obj = r.scene->objects.back();
+    TdsObjectRecord& obj = r.scene->objects.back();
     switch (chunk.id) {
     case TDS_VERTICES:
         readVertices(r, chunk, obj);
@@ -242,18 +229,18 @@ void handleTriangleMesh(Reader& r, ChunkHeader& chunk) {
 
 void handleLight(Reader& r, ChunkHeader& chunk) {
     if (chunk.id == TDS_COLOUR_F) {
-        Light3ds& light = r.scene->lights.back();
+        TdsLightRecord& light = r.scene->lights.back();
         for (float& c : light.colour) r.f32(chunk, c);
     }
     r.skipRest(chunk);
 }
 
 void handleNamedObject(Reader& r, ChunkHeader& chunk) {
-    Scene3ds& s = *r.scene;
+    TdsSceneRecord& s = *r.scene;
     switch (chunk.id) {
     case TDS_TRIMESH: {
         s.objectCount++;
-        Object3ds obj;
+        TdsObjectRecord obj;
         obj.name = r.objectName.substr(0, kObjectNameMax);
         s.objects.push_back(std::move(obj));
         walk(r, chunk, handleTriangleMesh);
@@ -261,7 +248,7 @@ void handleNamedObject(Reader& r, ChunkHeader& chunk) {
     }
     case TDS_LIGHT: {
         s.lightCount++;
-        Light3ds light;
+        TdsLightRecord light;
         light.name = r.objectName.substr(0, kNodeNameMax);
         s.lights.push_back(light);
         r.point(chunk, s.lights.back().position);
@@ -270,10 +257,10 @@ void handleNamedObject(Reader& r, ChunkHeader& chunk) {
     }
     case TDS_CAMERA: {
         s.cameraCount++;
-        Camera3ds cam;
+        TdsCameraRecord cam;
         cam.name = r.objectName.substr(0, kNodeNameMax);
         s.cameras.push_back(cam);
-        Camera3ds& c = s.cameras.back();
+        TdsCameraRecord& c = s.cameras.back();
         uint8_t rollLens[8];
         if (r.point(chunk, c.position) && r.point(chunk, c.target)) r.read(chunk, rollLens, 8);
         // The camera's own sub-chunks follow at the named-object level and are skipped there.
@@ -288,7 +275,7 @@ void handleNamedObject(Reader& r, ChunkHeader& chunk) {
 // ---- Materials -----------------------------------------------------------------------------
 
 void handleMaterial(Reader& r, ChunkHeader& chunk) {
-    Material3ds& m = r.scene->materials.back();
+    TdsMaterialRecord& m = r.scene->materials.back();
     switch (chunk.id) {
     case TDS_MATERIAL_NAME:
         r.restAsName(chunk, m.name, kMaterialNameMax);
@@ -335,8 +322,8 @@ void handleMaterial(Reader& r, ChunkHeader& chunk) {
 
 // ---- Keyframer -----------------------------------------------------------------------------
 
-Track3ds* currentTrack(Reader& r) {
-    Scene3ds& s = *r.scene;
+TdsTrackRecord* currentTrack(Reader& r) {
+    TdsSceneRecord& s = *r.scene;
     return s.trackCount > 0 ? &s.tracks[static_cast<size_t>(s.trackCount - 1)] : nullptr;
 }
 
@@ -345,9 +332,9 @@ void readNodeHeader(Reader& r, ChunkHeader& chunk) {
     uint8_t rest[6];
     if (!r.name(chunk, name, kNodeNameMax) || !r.read(chunk, rest, 6)) return;
     r.skipRest(chunk);
-    Track3ds* track = currentTrack(r);
+    TdsTrackRecord* track = currentTrack(r);
     if (!track) return;
-    const Scene3ds& s = *r.scene;
+    const TdsSceneRecord& s = *r.scene;
     if (track->kind == TRACK_LIGHT) {
         for (size_t i = 0; i < s.lights.size(); ++i) {
             if (s.lights[i].name == name) {
@@ -366,7 +353,7 @@ void readNodeHeader(Reader& r, ChunkHeader& chunk) {
 }
 
 void readPositionTrack(Reader& r, ChunkHeader& chunk) {
-    Track3ds* track = currentTrack(r);
+    TdsTrackRecord* track = currentTrack(r);
     uint8_t head[10];
     uint32_t count = 0;
     if (!track || !r.read(chunk, head, 10) || !r.u32(chunk, count)) {
@@ -406,7 +393,7 @@ void readPositionTrack(Reader& r, ChunkHeader& chunk) {
 }
 
 void handleKeyframer(Reader& r, ChunkHeader& chunk) {
-    Scene3ds& s = *r.scene;
+    TdsSceneRecord& s = *r.scene;
     int32_t kind = 0;
     switch (chunk.id) {
     case TDS_NODE_CAMERA:
@@ -434,14 +421,14 @@ void handleKeyframer(Reader& r, ChunkHeader& chunk) {
         r.skipRest(chunk);
         return;
     }
-    if (s.trackCount >= kMaxTracks3ds) {
+    if (s.trackCount >= kMaxTdsTracks) {
         // No room: the node is skipped whole, so its keys cannot land in another entry.
         r.skipRest(chunk);
         return;
     }
     s.trackCount++;
-    Track3ds& t = s.tracks[static_cast<size_t>(s.trackCount - 1)];
-    t = Track3ds();
+    TdsTrackRecord& t = s.tracks[static_cast<size_t>(s.trackCount - 1)];
+    t = TdsTrackRecord();
     t.kind = kind;
     walk(r, chunk, handleKeyframer);
 }
@@ -449,7 +436,7 @@ void handleKeyframer(Reader& r, ChunkHeader& chunk) {
 // ---- Top level -----------------------------------------------------------------------------
 
 void handleTop(Reader& r, ChunkHeader& chunk) {
-    Scene3ds& s = *r.scene;
+    TdsSceneRecord& s = *r.scene;
     switch (chunk.id) {
     case TDS_EDITOR: {
         // The editor's first sub-chunk (the mesh version) is discarded whatever its id.
@@ -484,33 +471,26 @@ void handleTop(Reader& r, ChunkHeader& chunk) {
 
 } // namespace
 
-bool read3dsScene(const std::string& path, Scene3ds& scene) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        reportBox("ERROR!", format("Cant open %s", path.c_str()));
-        return false;
-    }
-    auto notScene = [&path]() {
+bool readTdsScene(const std::string& path, TdsSceneRecord& scene) {
+    std::vector<uint8_t> file;
+    return readFileOrReport(path, file) && readTdsScene(file, path, scene);
+}
+
+bool readTdsScene(std::span<const uint8_t> file, const std::string& path, TdsSceneRecord& scene) {
+    Reader r;
+    r.file = file.data();
+    r.fileSize = file.size();
+    r.scene = &scene;
+    if (r.fileSize < 6 || readU16(r.file) != TDS_MAIN) {
         reportOut(
             format("%s: not a 3DS scene file (no main chunk); nothing loaded\n", path.c_str()));
         return false;
-    };
-    Reader r;
-    r.file = file.get();
-    r.scene = &scene;
-    if (std::fseek(r.file, 0, SEEK_END) != 0) return notScene();
-    long size = std::ftell(r.file);
-    if (size < 0 || std::fseek(r.file, 0, SEEK_SET) != 0) return notScene();
-    r.fileSize = static_cast<uint64_t>(size);
-
-    uint8_t b[6];
-    if (r.fileSize < 6 || std::fread(b, 1, 6, r.file) != 6) return notScene();
+    }
     r.position = 6;
     ChunkHeader main;
-    main.id = readU16(b);
-    main.length = readU32(b + 2);
+    main.id = TDS_MAIN;
+    main.length = readU32(r.file + 2);
     main.consumed = 6;
-    if (main.id != TDS_MAIN) return notScene();
 
     scene.objectCount = scene.materialCount = scene.lightCount = scene.cameraCount = 0;
     scene.trackCount = 0;

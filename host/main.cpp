@@ -15,7 +15,9 @@
 #include "host/demo_clock.h"
 #include "host/display_sdl.h"
 #include "host/live.h"
-#include "host/music_xmp.h"
+#include "host/music_live.h"
+#include "host/music_offline.h"
+#include "host/music_syncs.h"
 #include "host/offline.h"
 #include "host/options.h"
 #include "host/output_file.h"
@@ -44,6 +46,7 @@ int runFrames(const tw::Options& o) {
     }
     tw::PngFrameSink sink(o.framesDir);
     tw::OfflineMusic music;
+    music.syncsOnly = true; // the frames carry no sound
     tw::OfflineRange range;
     range.fps = o.fps;
     range.from = o.from;
@@ -98,6 +101,7 @@ int runStills(const tw::Options& o) {
     tw::StillsSink sink;
     sink.wanted = tw::sceneStillFrames(o.fps);
     tw::OfflineMusic music;
+    music.syncsOnly = true; // the stills carry no sound
     tw::OfflineRange range;
     range.fps = o.fps;
     range.progress = true;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/blend_kernels.h"
 #include "image/blur_kernels.h"
+#include "image/kernels.h"
 #include "image/ops.h"
 
 namespace tw {
