@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/blend_kernels.h"
+#include "image/kernels.h"
 
 namespace tw {
 
@@ -27,7 +27,8 @@ void clearBitmap(Bitmap& bitmap) {
 
 void fillBitmap(Bitmap& bitmap, uint32_t colour) {
     int32_t n = bitmap.pixelCount();
-    if (n > 0 && bitmap.pixels) std::fill(bitmap.pixels, bitmap.pixels + n, colour);
+    if (n > 0 && bitmap.pixels)
+        kernels::active().fill(bitmap.pixels, static_cast<size_t>(n), colour);
 }
 
 void blendFill(Bitmap& bitmap, int32_t k, uint32_t colour) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "image/blend_kernels.h"
+#include "image/kernels.h"
 #include "image/ops.h"
 #include "image/pixel.h"
 
@@ -114,28 +115,8 @@ void spriteBlendScalar(const uint32_t* s, uint32_t* d, size_t n) {
     }
 }
 
-namespace {
-constexpr Kernels kScalar = {
-    scaleScalar,        crossfadeScalar, brightenScalar,  multiplyScalar,    addScalar,
-    alphaOverlayScalar, maskBlendScalar, blendFillScalar, spriteBlendScalar, desaturateScalar};
-#if defined(__SSE2__)
-constexpr Kernels kBest = {scaleSse2,       crossfadeSse2,    brightenSse2,  multiplySse2,
-                           addSse2,         alphaOverlaySse2, maskBlendSse2, blendFillSse2,
-                           spriteBlendSse2, desaturateSse2};
-#else
-constexpr Kernels kBest = kScalar;
-#endif
-const Kernels* gActive = &kBest;
-} // namespace
-
-const Kernels& active() {
-    return *gActive;
-}
-const Kernels& scalarKernels() {
-    return kScalar;
-}
-void forceScalar(bool on) {
-    gActive = on ? &kScalar : &kBest;
+void fillScalar(uint32_t* d, size_t n, uint32_t c) {
+    std::fill(d, d + n, c);
 }
 
 } // namespace kernels

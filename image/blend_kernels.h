@@ -1,5 +1,5 @@
-// Per-channel whole-buffer kernels over raw pixel runs, shared by the public operations
-// and by the tests that hold vector kernels to the plain ones bit for bit.
+// The plain per-channel whole-buffer kernels over raw pixel runs: the reference every vector
+// kernel (image/blend_simd.cpp) is held to bit for bit.
 #pragma once
 
 #include <cstddef>
@@ -7,8 +7,8 @@
 
 namespace tw::kernels {
 
-// Plain one-pixel-at-a-time kernels: the reference for every faster twin. Weights are
-// already cut to 0..255. Source and destination may be the same array.
+// One pixel at a time. Weights are already cut to 0..255. Source and destination may be the
+// same array.
 void scaleScalar(uint32_t* d, size_t n, uint32_t k);
 void crossfadeScalar(const uint32_t* s, uint32_t* d, size_t n, uint32_t k);
 void brightenScalar(uint32_t* d, size_t n, uint32_t k);
@@ -21,38 +21,16 @@ void blendFillScalar(uint32_t* d, size_t n, uint32_t k, uint32_t colour);
 // One row of the alpha sprite blit: colour channels (s*a >> 8) + (d*(255-a) >> 8), alpha 0.
 void spriteBlendScalar(const uint32_t* s, uint32_t* d, size_t n);
 
-#if defined(__SSE2__)
-// Four pixels per step; bit-identical to the plain kernels for every input, any length and
-// any alignment (the plain kernels finish the last n % 4 pixels).
-void scaleSse2(uint32_t* d, size_t n, uint32_t k);
-void crossfadeSse2(const uint32_t* s, uint32_t* d, size_t n, uint32_t k);
-void brightenSse2(uint32_t* d, size_t n, uint32_t k);
-void multiplySse2(const uint32_t* s, uint32_t* d, size_t n);
-void addSse2(const uint32_t* s, uint32_t* d, size_t n);
-void alphaOverlaySse2(const uint32_t* s, uint32_t* d, size_t n);
-void maskBlendSse2(const uint32_t* s, uint32_t* d, const uint32_t* m, size_t n);
-void blendFillSse2(uint32_t* d, size_t n, uint32_t k, uint32_t colour);
-void spriteBlendSse2(const uint32_t* s, uint32_t* d, size_t n);
-void desaturateSse2(uint32_t* d, size_t n, uint32_t k);
-#endif
+// Every pixel set to c.
+void fillScalar(uint32_t* d, size_t n, uint32_t c);
 
-// The kernels the public operations run: the vector twin where the target has one.
-struct Kernels {
-    void (*scale)(uint32_t*, size_t, uint32_t);
-    void (*crossfade)(const uint32_t*, uint32_t*, size_t, uint32_t);
-    void (*brighten)(uint32_t*, size_t, uint32_t);
-    void (*multiply)(const uint32_t*, uint32_t*, size_t);
-    void (*add)(const uint32_t*, uint32_t*, size_t);
-    void (*alphaOverlay)(const uint32_t*, uint32_t*, size_t);
-    void (*maskBlend)(const uint32_t*, uint32_t*, const uint32_t*, size_t);
-    void (*blendFill)(uint32_t*, size_t, uint32_t, uint32_t);
-    void (*spriteBlend)(const uint32_t*, uint32_t*, size_t);
-    void (*desaturate)(uint32_t*, size_t, uint32_t);
-};
-const Kernels& active();
-const Kernels& scalarKernels();
-// Tests and benchmarks switch every operation (blurs included) to its plain kernels to
-// compare; false restores the default.
-void forceScalar(bool on);
+// x / 3 == (x * kThird) >> 16 for every grey sum x <= 765 (checked below, at compile time).
+constexpr uint32_t kThird = 21846;
+constexpr bool thirdIsExact() {
+    for (uint32_t x = 0; x <= 765; ++x)
+        if ((x * kThird) >> 16 != x / 3) return false;
+    return true;
+}
+static_assert(thirdIsExact());
 
 } // namespace tw::kernels

@@ -2,7 +2,7 @@
 // weighted by the picture's own alpha.
 #include <algorithm>
 
-#include "image/blend_kernels.h"
+#include "image/kernels.h"
 #include "image/ops.h"
 
 namespace tw {

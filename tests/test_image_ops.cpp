@@ -9,7 +9,6 @@
 
 #include "base/random.h"
 #include "image/bitmap.h"
-#include "image/blend_kernels.h"
 #include "image/blur_kernels.h"
 #include "image/ops.h"
 
@@ -185,77 +184,7 @@ TEST(BlendFamily, MissingOrUndersizedPicturesAreNotRead) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Vector kernels against the plain ones
-
-// Runs every kernel both ways on copies of d from word `off` for n words, including the
-// in-place forms the callers use, and compares every word.
-void expectKernelsAgree(const std::vector<uint32_t>& s, const std::vector<uint32_t>& d,
-                        const std::vector<uint32_t>& m, size_t off, size_t n) {
-    using namespace kernels;
-    const Kernels& v = active();
-    const uint32_t *sp = s.data() + off, *mp = m.data() + off;
-    auto agree = [&](const char* name, uint32_t k, auto&& op) {
-        std::vector<uint32_t> a = d, b = d;
-        op(true, a.data() + off);
-        op(false, b.data() + off);
-        EXPECT_EQ(a, b) << name << " k=" << k << " n=" << n << " off=" << off;
-    };
-    using Pair = void (*)(const uint32_t*, uint32_t*, size_t);
-    const std::pair<const char*, std::pair<Pair, Pair>> pairs[] = {
-        {"multiply", {v.multiply, multiplyScalar}},
-        {"add", {v.add, addScalar}},
-        {"alphaOverlay", {v.alphaOverlay, alphaOverlayScalar}},
-        {"spriteBlend", {v.spriteBlend, spriteBlendScalar}}};
-    for (const auto& e : pairs) {
-        const Pair vec = e.second.first, ref = e.second.second;
-        agree(e.first, 0, [&](bool useVec, uint32_t* p) { (useVec ? vec : ref)(sp, p, n); });
-    }
-    agree("maskBlend", 0,
-          [&](bool vec, uint32_t* p) { (vec ? v.maskBlend : maskBlendScalar)(sp, p, mp, n); });
-    agree("maskBlend mask=dest", 0,
-          [&](bool vec, uint32_t* p) { (vec ? v.maskBlend : maskBlendScalar)(sp, p, p, n); });
-    agree("multiply in place", 0,
-          [&](bool vec, uint32_t* p) { (vec ? v.multiply : multiplyScalar)(p, p, n); });
-    for (uint32_t k : {0u, 1u, 17u, 77u, 127u, 128u, 129u, 254u, 255u}) {
-        agree("crossfade", k,
-              [&](bool vec, uint32_t* p) { (vec ? v.crossfade : crossfadeScalar)(sp, p, n, k); });
-        agree("scale", k, [&](bool vec, uint32_t* p) { (vec ? v.scale : scaleScalar)(p, n, k); });
-        agree("brighten", k,
-              [&](bool vec, uint32_t* p) { (vec ? v.brighten : brightenScalar)(p, n, k); });
-        agree("desaturate", k,
-              [&](bool vec, uint32_t* p) { (vec ? v.desaturate : desaturateScalar)(p, n, k); });
-        agree("blendFill", k,
-              [&](bool vec, uint32_t* p) { (vec ? v.blendFill : blendFillScalar)(p, n, k, s[0]); });
-    }
-}
-
-TEST(VectorKernels, BitIdenticalOnOddSizesAndOffsets) {
-#if defined(__SSE2__)
-    ASSERT_NE(kernels::active().multiply, &kernels::multiplyScalar); // must test something
-#endif
-    for (size_t n = 0; n <= 37; ++n)
-        for (size_t off = 0; off < 4; ++off) { // unaligned starts
-            const int len = static_cast<int>(n) + 4;
-            const uint32_t seed = static_cast<uint32_t>(n * 4 + off);
-            expectKernelsAgree(pixelsOf(edgyBitmap(len, 1, seed)),
-                               pixelsOf(edgyBitmap(len, 1, seed + 7)),
-                               pixelsOf(edgyBitmap(len, 1, seed + 13)), off, n);
-        }
-}
-
-TEST(VectorKernels, EveryChannelPair) {
-    // Every (d, s) byte pair in every channel position, with the weights (mask, alpha) also
-    // swept: pixel i holds d = i & 255 and s = i >> 8, rotated through the four channels.
-    // Every grey sum 0..765 occurs in d.
-    std::vector<uint32_t> s(65536), d(65536), m(65536);
-    for (uint32_t i = 0; i < 65536; ++i) {
-        const uint32_t lo = i & 255, hi = i >> 8;
-        d[i] = lo | (hi << 8) | (lo << 16) | (hi << 24);
-        s[i] = hi | (lo << 8) | (hi << 16) | (lo << 24);
-        m[i] = (i * 2654435761u) ^ (i >> 3);
-    }
-    expectKernelsAgree(s, d, m, 0, s.size());
-}
+// Vector blur passes against the plain ones
 
 #if defined(__SSE2__)
 TEST(VectorKernels, BlurPassesMatchThePlainPasses) {

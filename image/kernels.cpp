@@ -1,0 +1,75 @@
+// The kernel table: the plain kernels, and the vector kernels of the best target Highway
+// finds on this CPU, chosen once at first use; the per-target tables for the tests.
+#include "image/kernels.h"
+
+#include <atomic>
+
+#include <hwy/highway.h>
+
+#include "image/blend_kernels.h"
+#include "image/simd.h"
+
+#if defined(__EMSCRIPTEN__)
+static_assert(HWY_STATIC_TARGET == HWY_WASM, "the web build runs the SIMD128 kernels");
+#endif
+
+namespace tw::kernels {
+
+namespace {
+
+constexpr Kernels kScalar = {scaleScalar,      crossfadeScalar, brightenScalar,
+                             multiplyScalar,   addScalar,       alphaOverlayScalar,
+                             maskBlendScalar,  blendFillScalar, spriteBlendScalar,
+                             desaturateScalar, fillScalar};
+
+// Every vector file's entries, for the target Highway has chosen.
+Kernels chosenTable() {
+    Kernels t = kScalar;
+    chooseBlendKernels(t);
+    return t;
+}
+
+const Kernels& best() {
+    static const Kernels table = [] {
+#if !TW_ONE_TARGET
+        hwy::GetChosenTarget().Update(hwy::SupportedTargets());
+#endif
+        return chosenTable();
+    }();
+    return table;
+}
+
+std::atomic<bool> gForceScalar{false};
+
+} // namespace
+
+const Kernels& active() {
+    return gForceScalar.load(std::memory_order_relaxed) ? kScalar : best();
+}
+
+const Kernels& scalarKernels() {
+    return kScalar;
+}
+
+void forceScalar(bool on) {
+    gForceScalar.store(on, std::memory_order_relaxed);
+}
+
+std::vector<TargetKernels> everyTarget() {
+#if TW_ONE_TARGET
+    return {{hwy::TargetName(HWY_STATIC_TARGET), chosenTable()}};
+#else
+    std::vector<TargetKernels> out;
+    for (int64_t target : hwy::SupportedAndGeneratedTargets()) {
+        // Highway chooses among the targets it is told the CPU has: one at a time.
+        hwy::SetSupportedTargetsForTest(target);
+        hwy::GetChosenTarget().Update(hwy::SupportedTargets());
+        out.push_back({hwy::TargetName(target), chosenTable()});
+    }
+    hwy::SetSupportedTargetsForTest(0);
+    hwy::GetChosenTarget().Update(hwy::SupportedTargets());
+    return out;
+#endif
+}
+
+} // namespace tw::kernels

@@ -1,0 +1,44 @@
+// The kernel table: every whole-buffer kernel the image operations run, as plain references
+// and as vector code for the best instruction set the CPU has, chosen once at first use.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace tw::kernels {
+
+// One entry per kernel; the plain references are in blend_kernels.h (and blur_kernels.h).
+struct Kernels {
+    void (*scale)(uint32_t*, size_t, uint32_t);
+    void (*crossfade)(const uint32_t*, uint32_t*, size_t, uint32_t);
+    void (*brighten)(uint32_t*, size_t, uint32_t);
+    void (*multiply)(const uint32_t*, uint32_t*, size_t);
+    void (*add)(const uint32_t*, uint32_t*, size_t);
+    void (*alphaOverlay)(const uint32_t*, uint32_t*, size_t);
+    void (*maskBlend)(const uint32_t*, uint32_t*, const uint32_t*, size_t);
+    void (*blendFill)(uint32_t*, size_t, uint32_t, uint32_t);
+    void (*spriteBlend)(const uint32_t*, uint32_t*, size_t);
+    void (*desaturate)(uint32_t*, size_t, uint32_t);
+    void (*fill)(uint32_t*, size_t, uint32_t);
+};
+
+// The kernels the image operations run: the best target's, or the plain ones while forced.
+const Kernels& active();
+const Kernels& scalarKernels();
+// Benchmarks switch every operation to its plain kernels to compare; false restores the best.
+void forceScalar(bool on);
+
+// The vector kernels compiled for each instruction set this CPU can run (the fallback among
+// them), for tests that hold each one to the plain kernels.
+struct TargetKernels {
+    const char* name;
+    Kernels table;
+};
+std::vector<TargetKernels> everyTarget();
+
+// Each vector source file fills its entries of a table with the currently chosen target's
+// functions (Highway's dispatch tables are private to the file that exports them).
+void chooseBlendKernels(Kernels& table);
+
+} // namespace tw::kernels

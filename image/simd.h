@@ -1,0 +1,14 @@
+// Highway's run-time dispatch for the vector kernels: TW_CHOSEN(F) is the function of the
+// currently chosen target from the table HWY_EXPORT(F) made. Include after hwy/highway.h.
+#pragma once
+
+#include <hwy/highway.h>
+
+// True when only one target is compiled (WebAssembly SIMD128): no dispatch, no libhwy.
+#define TW_ONE_TARGET ((HWY_TARGETS & (HWY_TARGETS - 1)) == 0)
+
+#if TW_ONE_TARGET
+#define TW_CHOSEN(F) HWY_DISPATCH_TABLE(F)[0]
+#else
+#define TW_CHOSEN(F) HWY_DISPATCH_TABLE(F)[hwy::GetChosenTarget().GetIndex()]
+#endif
