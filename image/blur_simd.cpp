@@ -277,6 +277,18 @@ HWY_INLINE void transpose(V32* v) {
         v[i] = hn::ConcatLowerLower(d32, b, a);
         v[4 + i] = hn::ConcatUpperUpper(d32, b, a);
     }
+#elif HWY_MAX_BYTES == 64 && HWY_ARCH_X86
+    // Four-by-four of blocks in two rounds of two-source block shuffles (Highway 1.0 has no
+    // portable form of this one instruction).
+    for (size_t i = 0; i < 4; ++i) {
+        const __m512i a = v[i].raw, b = v[4 + i].raw, c = v[8 + i].raw, e = v[12 + i].raw;
+        const __m512i x = _mm512_shuffle_i32x4(a, b, 0x88), y = _mm512_shuffle_i32x4(a, b, 0xDD);
+        const __m512i z = _mm512_shuffle_i32x4(c, e, 0x88), u = _mm512_shuffle_i32x4(c, e, 0xDD);
+        v[i].raw = _mm512_shuffle_i32x4(x, z, 0x88);
+        v[4 + i].raw = _mm512_shuffle_i32x4(y, u, 0x88);
+        v[8 + i].raw = _mm512_shuffle_i32x4(x, z, 0xDD);
+        v[12 + i].raw = _mm512_shuffle_i32x4(y, u, 0xDD);
+    }
 #elif HWY_MAX_BYTES == 64
     V32 out[N];
     for (size_t i = 0; i < 4; ++i) {
