@@ -2,7 +2,8 @@
 // and the first-pass sync scan that `--list-syncs` runs.
 #include <benchmark/benchmark.h>
 
-#include "host/music_xmp.h"
+#include "host/music_syncs.h"
+#include "host/music_ticker.h"
 
 namespace {
 

@@ -90,9 +90,13 @@ void addSivTrackKeys(const SivScene& siv, int32_t id, Camera& camera, int first)
 void loadSivScene(Scene& scene, const std::string& path) {
     scene.is3ds = 0;
     std::unique_ptr<SivScene> siv = readSiv(path);
-    if (!siv) return;
+    if (siv) assembleSivScene(scene, *siv, path);
+}
 
-    for (const auto& rec : siv->cameras) {
+void assembleSivScene(Scene& scene, const SivScene& siv, const std::string& path) {
+    scene.is3ds = 0;
+
+    for (const auto& rec : siv.cameras) {
         Camera camera = makeCamera();
         SivVec3 p = sivCameraPosition(rec);
         SivVec3 t = sivCameraTarget(rec);
@@ -101,26 +105,26 @@ void loadSivScene(Scene& scene, const std::string& path) {
         lookAt(camera, p.x, -p.y, p.z, t.x, -t.y, t.z);
         camera.positionTrackId = sivCameraPositionTrack(rec);
         camera.targetTrackId = sivCameraTargetTrack(rec);
-        addSivTrackKeys(*siv, camera.positionTrackId, camera, POS_X);
+        addSivTrackKeys(siv, camera.positionTrackId, camera, POS_X);
         // A matching track without keys gets the default key too: a curve must never be
         // empty.
         if (curvesEmpty(camera, POS_X)) addDefaultKeys(camera, POS_X, p.x, -p.y, p.z);
-        addSivTrackKeys(*siv, camera.targetTrackId, camera, TARGET_X);
+        addSivTrackKeys(siv, camera.targetTrackId, camera, TARGET_X);
         if (curvesEmpty(camera, TARGET_X)) addDefaultKeys(camera, TARGET_X, t.x, -t.y, t.z);
         for (TCBCurve& curve : camera.curves) orderKeys(curve);
         scene.cameras.push_back(std::move(camera));
     }
 
-    for (const auto& rec : siv->materials) {
+    for (const auto& rec : siv.materials) {
         Material material;
         material.name = format("#%zu", scene.materials.size()); // SIV materials have no names
         material.file = path;
         setFlags(material,
                  sivMaterialTwoSided(rec) ? (MAT_TEXTURED | MAT_TWO_SIDED) : MAT_TEXTURED);
         int32_t texture = sivMaterialTexture(rec);
-        if (texture >= 0 && static_cast<size_t>(texture) < siv->textures.size()) {
+        if (texture >= 0 && static_cast<size_t>(texture) < siv.textures.size()) {
             loadTexture(material, SLOT_BASE,
-                        texturePath(sivTextureName(siv->textures[static_cast<size_t>(texture)])));
+                        texturePath(sivTextureName(siv.textures[static_cast<size_t>(texture)])));
         } else {
             reportOut(format("%s: material texture index %d out of range\n", path.c_str(),
                              static_cast<int>(texture)));
@@ -128,8 +132,8 @@ void loadSivScene(Scene& scene, const std::string& path) {
         scene.materials.push_back(std::move(material));
     }
 
-    for (size_t o = 0; o < siv->objects.size(); ++o) {
-        const SivObjectRecord& obj = siv->objects[o];
+    for (size_t o = 0; o < siv.objects.size(); ++o) {
+        const SivObjectRecord& obj = siv.objects[o];
         Mesh mesh;
         allocate(mesh, obj.vertexCount, obj.faceCount);
         for (int i = 0; i < obj.vertexCount; ++i) {
@@ -165,13 +169,16 @@ void loadSivScene(Scene& scene, const std::string& path) {
         computeFaceNormals(mesh);
         scene.meshes.push_back(std::move(mesh));
     }
-    freeSiv(siv);
 }
 
 void load3dsScene(Scene& scene, const std::string& path) {
     scene.is3ds = 1;
     Scene3ds tds;
-    if (!read3dsScene(path, tds)) return;
+    if (read3dsScene(path, tds)) assemble3dsScene(scene, tds, path);
+}
+
+void assemble3dsScene(Scene& scene, const Scene3ds& tds, const std::string& path) {
+    scene.is3ds = 1;
 
     for (size_t o = 0; o < tds.objects.size(); ++o) {
         const Object3ds& obj = tds.objects[o];

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "formats/siv.h"
+#include "formats/tds_scene.h"
 #include "render/scene.h"
 
 namespace tw {
@@ -11,5 +13,9 @@ namespace tw {
 // leave the scene as complete as the file allowed (possibly empty).
 void loadSivScene(Scene& scene, const std::string& path);
 void load3dsScene(Scene& scene, const std::string& path);
+
+// The same from records already read; `name` is the file they came from (messages, materials).
+void assembleSivScene(Scene& scene, const SivScene& siv, const std::string& name);
+void assemble3dsScene(Scene& scene, const Scene3ds& tds, const std::string& name);
 
 } // namespace tw

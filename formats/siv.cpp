@@ -2,10 +2,10 @@
 // through a cursor that never passes the end of the body.
 #include "formats/siv.h"
 
-#include <cstdio>
 #include <cstring>
 #include <zlib.h>
 
+#include "base/file_bytes.h"
 #include "base/report.h"
 
 namespace tw {
@@ -18,10 +18,6 @@ const char* const kUnderrun = "aiai! sivread buffer underrun! kontakt support as
 // that declares more than that cannot be honest, and allocating it would let a tiny file ask
 // for gigabytes.
 constexpr uint64_t kMaxInflateRatio = 1040;
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 // True when `count` records of `size` bytes fit in what is left of the body. Otherwise the
 // read would pass the end, which is reported as an underrun before anything is allocated.
@@ -110,56 +106,42 @@ std::string sivTextureName(const std::array<uint8_t, siv::kTextureSize>& t) {
 }
 
 std::unique_ptr<SivScene> readSiv(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
+    std::vector<uint8_t> file;
+    if (readFileBytes(path, file) == FileRead::CannotOpen) {
         reportOut(format("Could not open %s.\n", path.c_str()));
         return nullptr;
     }
-    uint8_t head[12];
-    if (std::fread(head, 1, 4, file.get()) != 4 || std::memcmp(head, "ZSIV", 4) != 0) {
+    // A file that opens but cannot be read is met as an empty one: not a SIV file.
+    return readSiv(file, path);
+}
+
+std::unique_ptr<SivScene> readSiv(std::span<const uint8_t> file, const std::string& path) {
+    if (file.size() < 12 || std::memcmp(file.data(), "ZSIV", 4) != 0) {
         reportOut(format("%s is not a SIV-file\n", path.c_str()));
         return nullptr;
     }
-    if (std::fread(head + 4, 1, 8, file.get()) != 8) {
-        reportOut(format("%s is not a SIV-file\n", path.c_str()));
-        return nullptr;
-    }
-    int32_t len = readI32(head + 4);
-    int32_t tmplen = readI32(head + 8);
+    int32_t len = readI32(file.data() + 4);
+    int32_t tmplen = readI32(file.data() + 8);
     reportTrace(format("len: %d\ntmplen: %d\n\n", len, tmplen));
 
     // The compressed body must be in the file whole, and the declared body size must be one
     // that tmplen compressed bytes can produce; anything else cannot inflate correctly.
-    std::vector<uint8_t> packed;
     bool sane = len > 0 && tmplen > 0 &&
-                static_cast<uint64_t>(len) <= static_cast<uint64_t>(tmplen) * kMaxInflateRatio;
-    if (sane) {
-        long start = std::ftell(file.get());
-        std::fseek(file.get(), 0, SEEK_END);
-        long end = std::ftell(file.get());
-        std::fseek(file.get(), start, SEEK_SET);
-        sane = start >= 0 && end - start >= tmplen;
-    }
-    if (sane) {
-        packed.resize(static_cast<size_t>(tmplen));
-        sane = std::fread(packed.data(), 1, packed.size(), file.get()) == packed.size();
-    }
-    file.reset();
+                static_cast<uint64_t>(len) <= static_cast<uint64_t>(tmplen) * kMaxInflateRatio &&
+                file.size() - 12 >= static_cast<uint64_t>(tmplen);
     std::vector<uint8_t> body;
     uLongf produced = 0;
     if (sane) {
         body.resize(static_cast<size_t>(len));
         produced = static_cast<uLongf>(len);
-        sane =
-            uncompress(body.data(), &produced, packed.data(), static_cast<uLong>(tmplen)) == Z_OK;
+        sane = uncompress(body.data(), &produced, file.data() + 12, static_cast<uLong>(tmplen)) ==
+               Z_OK;
     }
     if (!sane) {
         // The body would be incomplete; nothing in it can be trusted.
         reportOut(format("%s decompression error.\n", path.c_str()));
         return nullptr;
     }
-    packed.clear();
-    packed.shrink_to_fit();
 
     // A stream that inflates to less than `len` leaves the cursor only what it produced.
     SivCursor c{body.data(), static_cast<uint32_t>(produced), 0};
@@ -196,10 +178,6 @@ std::unique_ptr<SivScene> readSiv(const std::string& path) {
               readRecords(c, sivCount(s, 4), s.extras) && readTracks(c, sivCount(s, 5), s);
     if (!ok) return cutShort();
     return scene;
-}
-
-void freeSiv(std::unique_ptr<SivScene>& scene) {
-    scene.reset();
 }
 
 } // namespace tw

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -74,8 +75,9 @@ bool sivRead(SivCursor& cursor, void* dst, uint32_t n);
 // returns null. A count that needs
 // more bytes than are left in the body is an underrun and is rejected before allocating.
 std::unique_ptr<SivScene> readSiv(const std::string& path);
-// Releases the scene and everything it holds; a null scene is ignored.
-void freeSiv(std::unique_ptr<SivScene>& scene);
+
+// The same from the bytes of a file; `name` stands for the file in the messages.
+std::unique_ptr<SivScene> readSiv(std::span<const uint8_t> file, const std::string& name);
 
 // ---- Field accessors ----------------------------------------------------------------------
 

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "base/bytes.h"
+#include "base/file_bytes.h"
 #include "base/report.h"
 #include "formats/tds_chunks.h"
 
@@ -185,29 +186,24 @@ bool parse3dsMesh(const uint8_t* image, size_t size, const char* wanted,
 }
 
 bool load3ds(Mesh& mesh, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
+    std::vector<uint8_t> image;
+    switch (readFileBytes(path, image)) {
+    case FileRead::CannotOpen:
         reportBox("ERROR!", format("Cant open %s", path.c_str()));
         return false;
-    }
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    std::rewind(file);
-    std::vector<uint8_t> image;
-    try {
-        image.resize(size > 0 ? static_cast<size_t>(size) : 0);
-    } catch (const std::bad_alloc&) {
-        std::fclose(file);
-        reportBox("hore", format("error allocating memory for %s!", path.c_str()));
+    case FileRead::CannotRead:
+        reportBox("hore", format("error reading 3dsfile %s!", path.c_str()));
         return false;
+    case FileRead::Ok:
+        break;
     }
-    const bool readAll =
-        size >= 0 && std::fread(image.data(), 1, image.size(), file) == image.size();
-    std::fclose(file);
+    return load3ds(mesh, image, path);
+}
 
+bool load3ds(Mesh& mesh, std::span<const uint8_t> image, const std::string& path) {
     std::vector<TdsWorkVertex> vertices;
     std::vector<TdsWorkFace> faces;
-    if (!readAll || !parse3dsMesh(image.data(), image.size(), nullptr, vertices, faces)) {
+    if (!parse3dsMesh(image.data(), image.size(), nullptr, vertices, faces)) {
         reportBox("hore", format("error reading 3dsfile %s!", path.c_str()));
         return false;
     }

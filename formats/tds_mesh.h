@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,8 @@ bool parse3dsMesh(const uint8_t* image, size_t size, const char* wanted,
 // mesh unchanged. Returns true on success; the scene set-ups ignore it, since the failure is
 // already reported and an empty mesh draws nothing.
 bool load3ds(Mesh& mesh, const std::string& path);
+
+// The same from the bytes of a file; `name` stands for the file in the messages.
+bool load3ds(Mesh& mesh, std::span<const uint8_t> file, const std::string& name);
 
 } // namespace tw

@@ -1,11 +1,11 @@
-// The 3DS scene reader: a chunk walk streamed from disk with every length checked.
+// The 3DS scene reader: a chunk walk over the file in memory with every length checked.
 #include "formats/tds_scene.h"
 
-#include <cstdio>
 #include <cstring>
-#include <memory>
+#include <vector>
 
 #include "base/bytes.h"
+#include "base/file_bytes.h"
 #include "base/report.h"
 #include "formats/tds_chunks.h"
 
@@ -21,15 +21,11 @@ struct ChunkHeader {
     uint32_t remaining() const { return length - consumed; }
 };
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 // The walk's state. Once `ok` drops to false (truncated file, a chunk or count that claims
 // more than its parent holds) every loop unwinds without reading further; what was stored
 // until then stays in the scene.
 struct Reader {
-    std::FILE* file = nullptr;
+    const uint8_t* file = nullptr;
     uint64_t fileSize = 0;
     uint64_t position = 0;
     bool ok = true;
@@ -41,7 +37,7 @@ struct Reader {
     bool read(ChunkHeader& chunk, void* dst, uint32_t n) {
         if (!ok) return false;
         if (n > chunk.remaining() || position + n > fileSize) return stop();
-        if (n > 0 && std::fread(dst, 1, n, file) != n) return stop();
+        if (n > 0) std::memcpy(dst, file + position, n);
         position += n;
         chunk.consumed += n;
         return true;
@@ -50,7 +46,6 @@ struct Reader {
     bool discard(ChunkHeader& chunk, uint32_t n) {
         if (!ok) return false;
         if (n > chunk.remaining() || position + n > fileSize) return stop();
-        if (n > 0 && std::fseek(file, static_cast<long>(n), SEEK_CUR) != 0) return stop();
         position += n;
         chunk.consumed += n;
         return true;
@@ -119,11 +114,10 @@ struct Reader {
     bool next(ChunkHeader& parent, ChunkHeader& child) {
         if (!ok || parent.consumed >= parent.length) return false;
         if (parent.remaining() < 6) return stop();
-        uint8_t b[6];
-        if (position + 6 > fileSize || std::fread(b, 1, 6, file) != 6) return stop();
+        if (position + 6 > fileSize) return stop();
+        child.id = readU16(file + position);
+        child.length = readU32(file + position + 2);
         position += 6;
-        child.id = readU16(b);
-        child.length = readU32(b + 2);
         child.consumed = 6;
         if (child.length < 6 || child.length > parent.remaining()) return stop();
         return true;
@@ -485,32 +479,30 @@ void handleTop(Reader& r, ChunkHeader& chunk) {
 } // namespace
 
 bool read3dsScene(const std::string& path, Scene3ds& scene) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
+    std::vector<uint8_t> file;
+    if (readFileBytes(path, file) == FileRead::CannotOpen) {
         reportBox("ERROR!", format("Cant open %s", path.c_str()));
         return false;
     }
-    auto notScene = [&path]() {
+    // A file that opens but cannot be read is met as an empty one: no main chunk.
+    return read3dsScene(file, path, scene);
+}
+
+bool read3dsScene(std::span<const uint8_t> file, const std::string& path, Scene3ds& scene) {
+    Reader r;
+    r.file = file.data();
+    r.fileSize = file.size();
+    r.scene = &scene;
+    if (r.fileSize < 6 || readU16(r.file) != TDS_MAIN) {
         reportOut(
             format("%s: not a 3DS scene file (no main chunk); nothing loaded\n", path.c_str()));
         return false;
-    };
-    Reader r;
-    r.file = file.get();
-    r.scene = &scene;
-    if (std::fseek(r.file, 0, SEEK_END) != 0) return notScene();
-    long size = std::ftell(r.file);
-    if (size < 0 || std::fseek(r.file, 0, SEEK_SET) != 0) return notScene();
-    r.fileSize = static_cast<uint64_t>(size);
-
-    uint8_t b[6];
-    if (r.fileSize < 6 || std::fread(b, 1, 6, r.file) != 6) return notScene();
+    }
     r.position = 6;
     ChunkHeader main;
-    main.id = readU16(b);
-    main.length = readU32(b + 2);
+    main.id = TDS_MAIN;
+    main.length = readU32(r.file + 2);
     main.consumed = 6;
-    if (main.id != TDS_MAIN) return notScene();
 
     scene.objectCount = scene.materialCount = scene.lightCount = scene.cameraCount = 0;
     scene.trackCount = 0;

@@ -1,9 +1,10 @@
-// Streaming reader for whole 3D Studio (.3ds) scenes: materials, meshes, lights, cameras and
+// Reader for whole 3D Studio (.3ds) scenes: materials, meshes, lights, cameras and
 // the position keys of the keyframer's camera, target and light nodes.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -90,5 +91,8 @@ struct Scene3ds {
 // one line naming the file. A seventeenth camera/target/light node is
 // skipped whole.
 bool read3dsScene(const std::string& path, Scene3ds& scene);
+
+// The same from the bytes of a file; `name` stands for the file in the messages.
+bool read3dsScene(std::span<const uint8_t> file, const std::string& name, Scene3ds& scene);
 
 } // namespace tw

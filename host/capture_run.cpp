@@ -5,7 +5,7 @@
 
 #include "base/paths.h"
 #include "host/capture_ffmpeg.h"
-#include "host/music_xmp.h"
+#include "host/music_offline.h"
 #include "host/offline.h"
 #include "host/output_file.h"
 

@@ -23,6 +23,10 @@ struct Bitmap {
     bool holds(int64_t count) const {
         return pixels != nullptr && static_cast<int64_t>(pixelCount()) >= count;
     }
+    // True when the bitmap is exactly w x h with all its pixels.
+    bool isSized(int32_t w, int32_t h) const {
+        return width == w && height == h && holds(static_cast<int64_t>(w) * h);
+    }
 };
 
 // A new zero-filled bitmap (widthShift and widthMask 0). Sizes below 0 count as 0.

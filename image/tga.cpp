@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "base/file_bytes.h"
 #include "base/report.h"
 
 namespace tw {
@@ -24,14 +25,6 @@ constexpr size_t kHeaderSize = 18;
 // One line naming the file and what is wrong with it.
 void refuse(const std::string& path, const std::string& why) {
     reportOut(format("%s: not a usable TGA picture: %s\n", path.c_str(), why.c_str()));
-}
-
-bool readWholeFile(std::FILE* f, std::vector<uint8_t>& out) {
-    if (std::fseek(f, 0, SEEK_END) != 0) return false;
-    const long size = std::ftell(f);
-    if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0) return false;
-    out.resize(static_cast<size_t>(size));
-    return std::fread(out.data(), 1, out.size(), f) == out.size();
 }
 
 // Row shift and column mask for texture lookups; widths outside the table get 8/255.
@@ -49,20 +42,25 @@ void setShiftAndMask(Bitmap& b) {
 } // namespace
 
 bool readTga(Bitmap& bitmap, const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
+    std::vector<uint8_t> file;
+    switch (readFileBytes(path, file)) {
+    case FileRead::CannotOpen:
         reportBox("ERROR!", format("Cant open %s", path.c_str()));
         return false;
+    case FileRead::CannotRead:
+        refuse(path, "cannot be read");
+        return false;
+    case FileRead::Ok:
+        break;
     }
-    std::vector<uint8_t> file;
-    const bool readOk = readWholeFile(f, file);
-    std::fclose(f);
+    return readTga(bitmap, file, path);
+}
 
+bool readTga(Bitmap& bitmap, std::span<const uint8_t> file, const std::string& path) {
     // Identification fields, colour map, origin and descriptor are ignored: the pixels start
     // at byte 18 whatever the header says, and the rows are always stored bottom first.
-    if (!readOk || file.size() < kHeaderSize) {
-        refuse(path, readOk ? format("%zu bytes, shorter than its header", file.size())
-                            : "cannot be read");
+    if (file.size() < kHeaderSize) {
+        refuse(path, format("%zu bytes, shorter than its header", file.size()));
         return false;
     }
     const uint32_t width = readU16(file.data() + 12);

@@ -1,6 +1,8 @@
 // Reader for uncompressed 32-bit TGA pictures (bottom row first in the file).
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 
 #include "image/bitmap.h"
@@ -13,5 +15,9 @@ namespace tw {
 // Returns true on success; the scene set-ups ignore it, since the failure is already reported
 // and drawing copes with a picture that is missing.
 bool readTga(Bitmap& bitmap, const std::string& path);
+
+// The same from the bytes of a file; `name` stands for the file in the messages (a bad header
+// or cut pixels). The bytes are copied, not kept.
+bool readTga(Bitmap& bitmap, std::span<const uint8_t> bytes, const std::string& name);
 
 } // namespace tw

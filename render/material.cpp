@@ -20,10 +20,11 @@ int loadTexture(Material& m, int slot, const std::string& path) {
 }
 
 bool textureUsable(const Bitmap& t) {
-    if (t.pixels == nullptr || t.width <= 0 || t.width != t.height) return false;
-    if ((t.width & (t.width - 1)) != 0) return false;
-    if (t.widthShift < 0 || t.widthShift > 15 || (1 << t.widthShift) != t.width) return false;
-    return t.widthMask == t.width - 1;
+    const int32_t w = t.width;
+    if (w <= 0 || w != t.height || (w & (w - 1)) != 0) return false;
+    if (t.widthShift < 0 || t.widthShift > 15) return false;
+    if ((1 << t.widthShift) != w || t.widthMask != w - 1) return false;
+    return t.isSized(w, w);
 }
 
 bool heightMapUsable(const Bitmap& base, const Bitmap& third) {

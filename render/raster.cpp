@@ -10,32 +10,13 @@
 
 namespace tw {
 
-int32_t toFixed(float x) {
-    if (x > -32768.0f && x < 32768.0f) return static_cast<int32_t>(x * 65536.0f);
-    // Each sign saturates to its own end, so a large negative coordinate or gradient keeps
-    // its sign; NaN takes the positive end.
-    if (x <= -32768.0f) return INT32_MIN;
-    return 0x7FFF0000;
-}
-
 namespace {
-
-// 16.16 values step with two's-complement wrap-around, as the integer adds they model do.
-inline int32_t step(int32_t a, int32_t d) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(d));
-}
 
 // Sub-pixel pre-step of an attribute: start + (((grad >> 4) * f) >> 4) with f in 0..255;
 // the product wraps at 32 bits like the single multiply it stands for.
 inline int32_t preStep(int32_t start, int32_t grad, int32_t f) {
-    const int32_t prod =
-        static_cast<int32_t>(static_cast<uint32_t>(grad >> 4) * static_cast<uint32_t>(f));
-    return step(start, prod >> 4);
-}
-
-// d * n with the wrap-around of a 32-bit multiply (n is a pixel count skipped at the border).
-inline int32_t times(int32_t d, int32_t n) {
-    return static_cast<int32_t>(static_cast<uint32_t>(d) * static_cast<uint32_t>(n));
+    const int32_t prod = wrapMul(grad >> 4, f);
+    return wrapAdd(start, prod >> 4);
 }
 
 inline uint32_t texel(const uint32_t* tex, int32_t shift, int32_t mask, int32_t u, int32_t v) {
@@ -62,9 +43,9 @@ template <bool Translucent> struct TexturedSpan {
                     *z = q;
                 }
             }
-            u = step(u, du);
-            v = step(v, dv);
-            q = step(q, dq);
+            u = wrapAdd(u, du);
+            v = wrapAdd(v, dv);
+            q = wrapAdd(q, dq);
         }
     }
 };
@@ -126,11 +107,11 @@ template <bool Bump, LayerBlend Blend, bool Translucent> struct LayeredSpan {
                 *dst = combine(b, e, *dst);
                 if constexpr (!Translucent) *z = q;
             }
-            u1 = step(u1, du1);
-            v1 = step(v1, dv1);
-            u2 = step(u2, du2);
-            v2 = step(v2, dv2);
-            q = step(q, dq);
+            u1 = wrapAdd(u1, du1);
+            v1 = wrapAdd(v1, dv1);
+            u2 = wrapAdd(u2, du2);
+            v2 = wrapAdd(v2, dv2);
+            q = wrapAdd(q, dq);
         }
     }
 };
@@ -159,14 +140,15 @@ void drawRows(Bitmap& target, int32_t y0, int32_t y1, Edge<N>& left, Edge<N>& ri
             const int32_t f = (0xFFFF - (left.x & 0xFFFF)) >> 8;
             int32_t a[N];
             for (int i = 0; i < N; ++i)
-                a[i] = step(preStep(left.a[i], grad[i], f), times(grad[i], skip));
-            const int32_t q = step(left.a[N], times(grad[N], skip)); // q starts without pre-step
+                a[i] = wrapAdd(preStep(left.a[i], grad[i], f), wrapMul(grad[i], skip));
+            const int32_t q =
+                wrapAdd(left.a[N], wrapMul(grad[N], skip)); // q starts without pre-step
             const size_t row = static_cast<size_t>(y) * static_cast<size_t>(w);
             span(target.pixels + row + xs, gZBuffer.depth.data() + row + xs, xe - xs, a, q, grad);
         }
-        left.x = step(left.x, left.dx);
-        right.x = step(right.x, right.dx);
-        for (int i = 0; i <= N; ++i) left.a[i] = step(left.a[i], left.da[i]);
+        left.x = wrapAdd(left.x, left.dx);
+        right.x = wrapAdd(right.x, right.dx);
+        for (int i = 0; i <= N; ++i) left.a[i] = wrapAdd(left.a[i], left.da[i]);
     }
 }
 

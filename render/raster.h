@@ -4,17 +4,10 @@
 #include <cstdint>
 
 #include "image/bitmap.h"
+#include "render/fixed.h"
 #include "render/mesh.h"
 
 namespace tw {
-
-// x*65536 truncated for -32768 < x < 32768; at or below -32768 the most negative value,
-// otherwise (32768 and above, NaN) 0x7FFF0000.
-int32_t toFixed(float x);
-// ceil of a 16.16 value as an integer.
-inline int32_t fixedCeil(int32_t f) {
-    return (f + 0xFFFF) >> 16;
-}
 
 enum class LayerBlend { Multiply, Add };
 

@@ -5,6 +5,8 @@
 #include <cmath>
 
 #include "image/pixel.h"
+#include "render/fixed.h"
+#include "scenes/standin.h"
 
 namespace tw {
 
@@ -16,46 +18,21 @@ constexpr float kFocalLength = 256.0f;
 // 511/pi: |angle| from 0 to pi maps onto v from 0 to 511, the same on both sides of the
 // seam, so the wall is mirrored across it rather than torn.
 constexpr double kAngleToTexels = 511.0 * 0.31831927423205475;
-constexpr int32_t kTexels = kTunnelTextureSize * kTunnelTextureSize;
 
-// x * 65536 truncated, kept modulo 2^32. The texture lookups only use the low bits of the
-// integer part, so wrapping keeps them right where a plain conversion would overflow
-// (u grows by 4 per centisecond and passes 32768 early in the flight).
-int32_t toFixedWrapped(float x) {
-    double d = static_cast<double>(x) * 65536.0;
-    if (!std::isfinite(d)) return 0;
-    d = std::fmod(d, 4294967296.0);
-    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(d)));
-}
-
-// Wrapping two's-complement arithmetic on fixed-point values.
-inline int32_t wrapAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-inline int32_t wrapSub(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
-
-bool usableTexture(const Bitmap& b) {
-    return b.width == kTunnelTextureSize && b.height == kTunnelTextureSize && b.holds(kTexels);
-}
-
-Bitmap filledTexture(uint32_t colour) {
-    Bitmap b = createBitmap(kTunnelTextureSize, kTunnelTextureSize);
-    fillBitmap(b, colour);
-    b.widthShift = 8;
-    b.widthMask = 255;
-    return b;
+// The tunnel indexes its textures as 256x256 by its own arithmetic; any other size is
+// replaced by a stand-in.
+bool hasTunnelSize(const Bitmap& b) {
+    return b.isSized(kTunnelTextureSize, kTunnelTextureSize);
 }
 
 // Stand-ins for textures that did not load: a mid-grey wall, a flat bump map (no
 // perturbation) and a black environment (adds nothing). Built once, on first use.
 const Bitmap& greyStandIn() {
-    static const Bitmap b = filledTexture(0xFF808080u);
+    static const Bitmap b = plainPicture(kTunnelTextureSize, kTunnelTextureSize, 0xFF808080u);
     return b;
 }
 const Bitmap& blackStandIn() {
-    static const Bitmap b = filledTexture(0x00000000u);
+    static const Bitmap b = plainPicture(kTunnelTextureSize, kTunnelTextureSize, 0x00000000u);
     return b;
 }
 
@@ -63,7 +40,7 @@ struct FixedSample {
     int32_t c[5]; // u, v, u2, v2, light in 16.16
 };
 
-FixedSample toFixed(const TunnelSample& s) {
+FixedSample toFixedSample(const TunnelSample& s) {
     return {{toFixedWrapped(s.u), toFixedWrapped(s.v), toFixedWrapped(s.u2), toFixedWrapped(s.v2),
              static_cast<int32_t>(static_cast<uint32_t>(s.light) << 16)}};
 }
@@ -142,9 +119,9 @@ void fillTunnelBlocks(const TunnelGrid& grid, Bitmap& framebuffer, const Bitmap&
     if (grid.columns < 2 || grid.rows < 2 || !framebuffer.pixels || framebuffer.pixelCount() <= 0 ||
         grid.samples.size() < static_cast<size_t>(grid.columns) * grid.rows)
         return;
-    const uint32_t* basePixels = (usableTexture(base) ? base : greyStandIn()).pixels;
-    const uint32_t* bumpPixels = (usableTexture(bump) ? bump : blackStandIn()).pixels;
-    const uint32_t* envPixels = (usableTexture(environment) ? environment : blackStandIn()).pixels;
+    const uint32_t* basePixels = (hasTunnelSize(base) ? base : greyStandIn()).pixels;
+    const uint32_t* bumpPixels = (hasTunnelSize(bump) ? bump : blackStandIn()).pixels;
+    const uint32_t* envPixels = (hasTunnelSize(environment) ? environment : blackStandIn()).pixels;
     const int32_t width = framebuffer.width;
     const int32_t height = framebuffer.height;
 
@@ -156,10 +133,10 @@ void fillTunnelBlocks(const TunnelGrid& grid, Bitmap& framebuffer, const Bitmap&
             if (leftX >= width) break;
             const size_t row0 = static_cast<size_t>(b) * grid.columns;
             const size_t row1 = row0 + grid.columns;
-            const FixedSample tl = toFixed(grid.samples[row0 + a]);
-            const FixedSample tr = toFixed(grid.samples[row0 + a + 1]);
-            const FixedSample bl = toFixed(grid.samples[row1 + a]);
-            const FixedSample br = toFixed(grid.samples[row1 + a + 1]);
+            const FixedSample tl = toFixedSample(grid.samples[row0 + a]);
+            const FixedSample tr = toFixedSample(grid.samples[row0 + a + 1]);
+            const FixedSample bl = toFixedSample(grid.samples[row1 + a]);
+            const FixedSample br = toFixedSample(grid.samples[row1 + a + 1]);
 
             int32_t left[5], right[5], leftStep[5], rightStep[5];
             for (int c = 0; c < 5; ++c) {

@@ -3,6 +3,7 @@
 
 #include "base/report.h"
 #include "image/tga.h"
+#include "render/material.h"
 
 namespace tw {
 
@@ -16,19 +17,9 @@ Bitmap plainPicture(int32_t width, int32_t height, uint32_t colour) {
     return b;
 }
 
-bool usableTexture(const Bitmap& texture) {
-    const int32_t w = texture.width;
-    if (w <= 0 || w != texture.height || (w & (w - 1)) != 0) return false;
-    if (texture.widthShift < 0 || texture.widthShift > 15) return false;
-    if ((1 << texture.widthShift) != w || texture.widthMask != w - 1) return false;
-    return texture.holds(static_cast<int64_t>(w) * w);
-}
-
 bool ensurePicture(Bitmap& picture, int32_t width, int32_t height, uint32_t colour,
                    const std::string& name) {
-    if (picture.width == width && picture.height == height &&
-        picture.holds(static_cast<int64_t>(width) * height))
-        return true;
+    if (picture.isSized(width, height)) return true;
     reportOut(format("%s: not a %dx%d picture, drawing a plain one instead\n", name.c_str(), width,
                      height));
     picture = plainPicture(width, height, colour);
@@ -36,7 +27,7 @@ bool ensurePicture(Bitmap& picture, int32_t width, int32_t height, uint32_t colo
 }
 
 bool ensureTexture(Bitmap& texture, uint32_t colour, const std::string& name) {
-    if (usableTexture(texture)) return true;
+    if (textureUsable(texture)) return true;
     reportOut(format("%s: not a usable texture, drawing a plain one instead\n", name.c_str()));
     texture = plainPicture(256, 256, colour);
     return false;

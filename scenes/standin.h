@@ -12,16 +12,13 @@ namespace tw {
 // A width x height picture filled with one colour (widthShift/widthMask set for 256x256).
 Bitmap plainPicture(int32_t width, int32_t height, uint32_t colour);
 
-// True for a square power-of-two texture whose widthShift/widthMask match its width and whose
-// pixels are all there: what the texture lookups of the renderer assume.
-bool usableTexture(const Bitmap& texture);
-
 // Keeps `picture` when it is exactly width x height with all its pixels; otherwise replaces it
 // by a plain picture of that size and reports the substitution under `name`. Returns true
 // when the loaded picture was kept.
 bool ensurePicture(Bitmap& picture, int32_t width, int32_t height, uint32_t colour,
                    const std::string& name);
-// The same for a texture: an unusable one becomes a plain 256x256 texture.
+// The same for a texture (textureUsable, render/material.h): an unusable one becomes a plain
+// 256x256 texture.
 bool ensureTexture(Bitmap& texture, uint32_t colour, const std::string& name);
 
 // Reads the picture at `path` for a scene that draws it at width x height (at least that size

@@ -10,7 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "host/music_xmp.h"
+#include "host/music_offline.h"
 #include "host/offline.h"
 #include "tests/support/shell.h"
 

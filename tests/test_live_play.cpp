@@ -5,7 +5,7 @@
 #include "base/paths.h"
 #include "base/report.h"
 #include "host/live.h"
-#include "host/music_xmp.h"
+#include "host/music_offline.h"
 #include "host/offline.h"
 #include "tests/support/fakes.h"
 

@@ -11,7 +11,9 @@
 #include <thread>
 
 #include "base/sync.h"
-#include "host/music_xmp.h"
+#include "host/music_live.h"
+#include "host/music_offline.h"
+#include "host/music_syncs.h"
 #include "tools/write/tga_writer.h"
 #include "tools/write/xm_writer.h"
 

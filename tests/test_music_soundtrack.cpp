@@ -15,7 +15,8 @@
 #define TW_HAVE_OPENMPT_HEADER 1
 #endif
 
-#include "host/music_xmp.h"
+#include "host/music_offline.h"
+#include "host/music_syncs.h"
 #include "scenes/timeline.h"
 
 namespace tw {

@@ -123,9 +123,6 @@ TEST(Siv, ReadsEverySection) {
     EXPECT_FLOAT_EQ(k.time, 2.0f);
     EXPECT_FLOAT_EQ(k.y, 2.0f);
     EXPECT_FLOAT_EQ(k.bias, -0.5f);
-    freeSiv(s);
-    EXPECT_FALSE(s);
-    freeSiv(s); // a null scene is ignored
 }
 
 TEST(Siv, EmptyAndNegativeCountsReadNothing) {

@@ -11,7 +11,7 @@
 #include "base/frame_hash.h"
 #include "base/paths.h"
 #include "host/child_process.h"
-#include "host/music_xmp.h"
+#include "host/music_offline.h"
 #include "host/offline.h"
 #include "host/site/soundtrack.h"
 #include "host/wav.h"

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "host/music_xmp.h"
+#include "host/music_ticker.h"
 
 namespace tw {
 

@@ -6,11 +6,10 @@
 
 namespace tw {
 
-// Reads `path` with the reader its content calls for ("ZSIV" first: SIV; a 0x4D4D chunk: 3DS,
-// read both as a single mesh and as a scene; a .tga name: TGA) and writes a JSON object to
-// `json`. `messages` is where the readers' reports are being collected while this runs; they
-// are copied into the JSON. Returns false with `error` set when no reader could make
-// anything of the file.
+// Reads `path` with the reader its content calls for (a row of tools/inspect/formats.h, found
+// by magic, then by name) and writes a JSON object to `json`. `messages` is where the readers'
+// reports are being collected while this runs; they are copied into the JSON. Returns false with
+// `error` set when no reader could make anything of the file.
 bool inspectFile(const std::string& path, std::string& json, std::string& error,
                  const std::vector<std::string>& messages);
 
