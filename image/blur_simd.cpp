@@ -256,6 +256,7 @@ HWY_INLINE void transpose(V32* v) {
     const D32 d32;
     const hn::Repartition<uint64_t, D32> d64;
     constexpr size_t N = hn::MaxLanes(D32());
+#pragma GCC unroll 16
     for (size_t g = 0; g < N; g += 4) {
         const V32 t0 = hn::InterleaveLower(d32, v[g], v[g + 1]);
         const V32 t1 = hn::InterleaveLower(d32, v[g + 2], v[g + 3]);
@@ -272,14 +273,16 @@ HWY_INLINE void transpose(V32* v) {
     }
     // Now block k of v[4g + i] holds pixel 4k + i of rows 4g .. 4g+3.
 #if HWY_MAX_BYTES == 32
+#pragma GCC unroll 16
     for (size_t i = 0; i < 4; ++i) {
         const V32 a = v[i], b = v[4 + i];
         v[i] = hn::ConcatLowerLower(d32, b, a);
         v[4 + i] = hn::ConcatUpperUpper(d32, b, a);
     }
 #elif HWY_MAX_BYTES == 64 && HWY_ARCH_X86
-    // Four-by-four of blocks in two rounds of two-source block shuffles (Highway 1.0 has no
-    // portable form of this one instruction).
+// Four-by-four of blocks in two rounds of two-source block shuffles (Highway 1.0 has no
+// portable form of this one instruction).
+#pragma GCC unroll 16
     for (size_t i = 0; i < 4; ++i) {
         const __m512i a = v[i].raw, b = v[4 + i].raw, c = v[8 + i].raw, e = v[12 + i].raw;
         const __m512i x = _mm512_shuffle_i32x4(a, b, 0x88), y = _mm512_shuffle_i32x4(a, b, 0xDD);
@@ -291,6 +294,7 @@ HWY_INLINE void transpose(V32* v) {
     }
 #elif HWY_MAX_BYTES == 64
     V32 out[N];
+#pragma GCC unroll 16
     for (size_t i = 0; i < 4; ++i) {
         const V32 a = v[i], b = v[4 + i], c = v[8 + i], e = v[12 + i];
         const V32 p = hn::ConcatLowerLower(d32, c, a), q = hn::ConcatLowerLower(d32, e, b);
@@ -300,6 +304,7 @@ HWY_INLINE void transpose(V32* v) {
         out[8 + i] = hn::OddEvenBlocks(hn::SwapAdjacentBlocks(s), r);
         out[12 + i] = hn::OddEvenBlocks(s, hn::SwapAdjacentBlocks(r));
     }
+#pragma GCC unroll 16
     for (size_t j = 0; j < N; ++j) v[j] = out[j];
 #endif
 }
@@ -329,11 +334,14 @@ void BlurRows(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t h, uint32_t r
         uint32_t* col = t + (r + 1) * N;
         for (size_t x = 0; x < wide; x += N) {
             V32 v[N];
+#pragma GCC unroll 16
             for (size_t j = 0; j < N; ++j) v[j] = hn::LoadU(d32, band + j * w + x);
             transpose(v);
+#pragma GCC unroll 16
             for (size_t j = 0; j < N; ++j) hn::Store(v[j], d32, col + (x + j) * N);
         }
         for (size_t x = wide; x < w; ++x)
+#pragma GCC unroll 16
             for (size_t j = 0; j < N; ++j) col[x * N + j] = band[j * w + x];
 
         // The window of x is columns x+1 .. x+2r+1 of the padded array.
@@ -353,13 +361,16 @@ void BlurRows(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t h, uint32_t r
         };
         for (size_t x = 0; x < wide; x += N) {
             V32 v[N];
+#pragma GCC unroll 16
             for (size_t j = 0; j < N; ++j) v[j] = step(x + j);
             transpose(v);
+#pragma GCC unroll 16
             for (size_t j = 0; j < N; ++j) hn::StoreU(v[j], d32, out + j * w + x);
         }
         for (size_t x = wide; x < w; ++x) {
             HWY_ALIGN uint32_t lanes[N];
             hn::Store(step(x), d32, lanes);
+#pragma GCC unroll 16
             for (size_t j = 0; j < N; ++j) out[j * w + x] = lanes[j];
         }
     }
