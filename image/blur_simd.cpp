@@ -334,8 +334,9 @@ void BlurRows(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t h, uint32_t r
         uint32_t* col = t + (r + 1) * N;
         for (size_t x = 0; x < wide; x += N) {
             V32 v[N];
+            const uint32_t* from = band + x;
 #pragma GCC unroll 16
-            for (size_t j = 0; j < N; ++j) v[j] = hn::LoadU(d32, band + j * w + x);
+            for (size_t j = 0; j < N; ++j, from += w) v[j] = hn::LoadU(d32, from);
             transpose(v);
 #pragma GCC unroll 16
             for (size_t j = 0; j < N; ++j) hn::Store(v[j], d32, col + (x + j) * N);
@@ -364,8 +365,9 @@ void BlurRows(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t h, uint32_t r
 #pragma GCC unroll 16
             for (size_t j = 0; j < N; ++j) v[j] = step(x + j);
             transpose(v);
+            uint32_t* to = out + x;
 #pragma GCC unroll 16
-            for (size_t j = 0; j < N; ++j) hn::StoreU(v[j], d32, out + j * w + x);
+            for (size_t j = 0; j < N; ++j, to += w) hn::StoreU(v[j], d32, to);
         }
         for (size_t x = wide; x < w; ++x) {
             HWY_ALIGN uint32_t lanes[N];
