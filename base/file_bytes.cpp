@@ -5,6 +5,8 @@
 #include <memory>
 #include <new>
 
+#include "base/report.h"
+
 namespace tw {
 
 namespace {
@@ -33,6 +35,12 @@ FileRead readFileBytes(const std::string& path, std::vector<uint8_t>& bytes) {
         return FileRead::CannotRead;
     }
     return FileRead::Ok;
+}
+
+bool readFileOrReport(const std::string& path, std::vector<uint8_t>& bytes) {
+    if (readFileBytes(path, bytes) != FileRead::CannotOpen) return true;
+    reportBox("ERROR!", format("Cant open %s", path.c_str()));
+    return false;
 }
 
 } // namespace tw

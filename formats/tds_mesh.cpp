@@ -187,17 +187,7 @@ bool parse3dsMesh(const uint8_t* image, size_t size, const char* wanted,
 
 bool load3ds(Mesh& mesh, const std::string& path) {
     std::vector<uint8_t> image;
-    switch (readFileBytes(path, image)) {
-    case FileRead::CannotOpen:
-        reportBox("ERROR!", format("Cant open %s", path.c_str()));
-        return false;
-    case FileRead::CannotRead:
-        reportBox("hore", format("error reading 3dsfile %s!", path.c_str()));
-        return false;
-    case FileRead::Ok:
-        break;
-    }
-    return load3ds(mesh, image, path);
+    return readFileOrReport(path, image) && load3ds(mesh, image, path);
 }
 
 bool load3ds(Mesh& mesh, std::span<const uint8_t> image, const std::string& path) {

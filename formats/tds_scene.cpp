@@ -142,39 +142,48 @@ void walk(Reader& r, ChunkHeader& parent, Handler handle) {
 
 // ---- Triangle mesh -------------------------------------------------------------------------
 
-void readVertices(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
-    uint16_t count = 0;
-    if (!r.u16(chunk, count)) return;
-    // A count that claims more points than the chunk holds keeps the points that are there.
-    uint32_t fit = chunk.remaining() / 12;
-    uint32_t n = count <= fit ? count : fit;
-    obj.positions.assign(static_cast<size_t>(n) * 3, 0.0f);
+// A list chunk: a 16-bit count, then records of `size` bytes, each stored by `one` into `per`
+// values of `out` (resized to what was read); `count` is set to the number of records read.
+// A count that claims more records than the chunk holds keeps the records that are there and
+// stops the walk. Returns true when the whole list was read.
+template <typename T, typename ReadOne>
+bool readList(Reader& r, ChunkHeader& chunk, uint32_t size, size_t per, std::vector<T>& out,
+              int32_t& count, ReadOne one) {
+    uint16_t stored = 0;
+    if (!r.u16(chunk, stored)) return false;
+    uint32_t fit = chunk.remaining() / size;
+    uint32_t n = stored <= fit ? stored : fit;
+    out.assign(static_cast<size_t>(n) * per, T());
     uint32_t i = 0;
-    while (i < n && r.point(chunk, &obj.positions[i * 3])) ++i;
-    obj.positions.resize(static_cast<size_t>(i) * 3);
-    obj.vertexCount = static_cast<int32_t>(i);
-    if (n < count)
-        r.stop();
-    else
+    while (i < n && one(&out[i * per])) ++i;
+    out.resize(static_cast<size_t>(i) * per);
+    count = static_cast<int32_t>(i);
+    if (n == stored) return true;
+    r.stop();
+    return false;
+}
+
+void readVertices(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
+    if (readList(r, chunk, 12, 3, obj.positions, obj.vertexCount,
+                 [&](float* p) { return r.point(chunk, p); }))
         r.skipRest(chunk);
 }
 
 void readFaces(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
-    uint16_t count = 0;
-    if (!r.u16(chunk, count)) return;
-    uint32_t fit = chunk.remaining() / 8;
-    uint32_t n = count <= fit ? count : fit;
-    obj.faces.assign(static_cast<size_t>(n) * 3, 0);
-    uint32_t i = 0;
-    for (uint8_t b[8]; i < n && r.read(chunk, b, 8); ++i) {
-        obj.faces[i * 3 + 0] = readU16(b);
-        obj.faces[i * 3 + 1] = readU16(b + 2);
-        obj.faces[i * 3 + 2] = readU16(b + 4);
-    }
-    obj.faces.resize(static_cast<size_t>(i) * 3);
-    obj.faceCount = static_cast<int32_t>(i);
-    if (n < count) r.stop();
-    // The rest of the chunk (material and smoothing groups) is met at the mesh level.
+    // Three corners and a flags word; the rest of the chunk (material and smoothing groups)
+    // is met at the mesh level.
+    readList(r, chunk, 8, 3, obj.faces, obj.faceCount, [&](int32_t* f) {
+        uint8_t b[8];
+        if (!r.read(chunk, b, 8)) return false;
+        f[0] = readU16(b), f[1] = readU16(b + 2), f[2] = readU16(b + 4);
+        return true;
+    });
+}
+
+void readMapping(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
+    if (readList(r, chunk, 8, 2, obj.mapping, obj.mappingCount,
+                 [&](float* uv) { return r.f32(chunk, uv[0]) && r.f32(chunk, uv[1]); }))
+        r.skipRest(chunk);
 }
 
 void readMaterialGroup(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
@@ -193,22 +202,6 @@ void readMaterialGroup(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
         }
     }
     r.skipRest(chunk);
-}
-
-void readMapping(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
-    uint16_t count = 0;
-    if (!r.u16(chunk, count)) return;
-    uint32_t fit = chunk.remaining() / 8;
-    uint32_t n = count <= fit ? count : fit;
-    obj.mapping.assign(static_cast<size_t>(n) * 2, 0.0f);
-    uint32_t i = 0;
-    while (i < n && r.f32(chunk, obj.mapping[i * 2]) && r.f32(chunk, obj.mapping[i * 2 + 1])) ++i;
-    obj.mapping.resize(static_cast<size_t>(i) * 2);
-    obj.mappingCount = static_cast<int32_t>(i);
-    if (n < count)
-        r.stop();
-    else
-        r.skipRest(chunk);
 }
 
 void handleTriangleMesh(Reader& r, ChunkHeader& chunk) {
@@ -480,12 +473,7 @@ void handleTop(Reader& r, ChunkHeader& chunk) {
 
 bool read3dsScene(const std::string& path, Scene3ds& scene) {
     std::vector<uint8_t> file;
-    if (readFileBytes(path, file) == FileRead::CannotOpen) {
-        reportBox("ERROR!", format("Cant open %s", path.c_str()));
-        return false;
-    }
-    // A file that opens but cannot be read is met as an empty one: no main chunk.
-    return read3dsScene(file, path, scene);
+    return readFileOrReport(path, file) && read3dsScene(file, path, scene);
 }
 
 bool read3dsScene(std::span<const uint8_t> file, const std::string& path, Scene3ds& scene) {

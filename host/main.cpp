@@ -46,6 +46,7 @@ int runFrames(const tw::Options& o) {
     }
     tw::PngFrameSink sink(o.framesDir);
     tw::OfflineMusic music;
+    music.syncsOnly = true; // the frames carry no sound
     tw::OfflineRange range;
     range.fps = o.fps;
     range.from = o.from;
@@ -100,6 +101,7 @@ int runStills(const tw::Options& o) {
     tw::StillsSink sink;
     sink.wanted = tw::sceneStillFrames(o.fps);
     tw::OfflineMusic music;
+    music.syncsOnly = true; // the stills carry no sound
     tw::OfflineRange range;
     range.fps = o.fps;
     range.progress = true;

@@ -22,6 +22,10 @@ bool OfflineMusic::load(const std::string& path, bool) {
     }
     loaded = true;
     samples.clear();
+    if (syncsOnly) {
+        xmp_set_player(static_cast<xmp_context>(ticker.ctx), XMP_PLAYER_INTERP, XMP_INTERP_NEAREST);
+        return true;
+    }
     xmp_frame_info fi;
     xmp_get_frame_info(static_cast<xmp_context>(ticker.ctx), &fi);
     // Room for the whole first pass and a little more, so lockstep rendering does not
@@ -46,7 +50,8 @@ void OfflineMusic::advanceTo(double seconds) {
     while (static_cast<double>(ticker.renderedFrames) <= limit) {
         ticker.renderTick();
         if (ticker.frames <= 0) break;
-        samples.insert(samples.end(), ticker.buffer, ticker.buffer + 2 * ticker.frames);
+        if (!syncsOnly)
+            samples.insert(samples.end(), ticker.buffer, ticker.buffer + 2 * ticker.frames);
     }
 }
 

@@ -29,6 +29,10 @@ struct OfflineMusic final : MusicOutput {
     XmpTicker ticker;
     bool loaded = false;
     bool playing = false;
+    // Set before load when only the syncs matter (frames, stills): ticks are mixed without
+    // interpolation and nothing is kept, so writeWav writes silence. Sync times and values
+    // do not depend on the mixing.
+    bool syncsOnly = false;
     std::vector<int16_t> samples; // interleaved stereo, from the start of play
 };
 

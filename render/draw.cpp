@@ -45,20 +45,26 @@ void drawSceneMesh(Bitmap& target, Mesh& mesh, const Camera& camera, const Mater
     const CameraSpace cs = cameraSpace(mesh, camera);
     const Matrix& r = cs.rotation;
 
+    // Camera-space vertex normals are read only by environment mapping from the vertices.
+    const uint32_t flags = material.flags;
+    const bool vertexNormals = ((flags & MAT_ENV1) && !(flags & MAT_ENV1_FACE)) ||
+                               ((flags & MAT_ENV2) && !(flags & MAT_ENV2_FACE));
     for (int32_t i = 0; i < vertexCount; ++i) {
         Vertex& v = mesh.vertices[static_cast<size_t>(i)];
         const Vec3 c = transform(r, v.x, v.y, v.z);
-        Vec3 n = transform(r, 10000.0f * v.nx, 10000.0f * v.ny, 10000.0f * v.nz);
-        const float d = n.x * n.x + n.y * n.y + n.z * n.z;
-        if (d > 0.0f && std::isfinite(d)) {
-            const float inv = 1.0f / std::sqrt(d);
-            n = {n.x * inv, n.y * inv, n.z * inv};
-        } else {
-            n = {}; // a vertex without a normal maps to the texture's centre, never NaN
+        if (vertexNormals) {
+            Vec3 n = transform(r, 10000.0f * v.nx, 10000.0f * v.ny, 10000.0f * v.nz);
+            const float d = n.x * n.x + n.y * n.y + n.z * n.z;
+            if (d > 0.0f && std::isfinite(d)) {
+                const float inv = 1.0f / std::sqrt(d);
+                n = {n.x * inv, n.y * inv, n.z * inv};
+            } else {
+                n = {}; // a vertex without a normal maps to the texture's centre, never NaN
+            }
+            v.cnx = n.x;
+            v.cny = n.y;
+            v.cnz = n.z;
         }
-        v.cnx = n.x;
-        v.cny = n.y;
-        v.cnz = n.z;
         v.cx = c.x + cs.origin.x;
         v.cy = c.y + cs.origin.y;
         v.cz = c.z + cs.origin.z;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "image/ops.h"
 #include "render/normalise.h"
@@ -72,24 +73,91 @@ void reproject(Vertex& p, float halfW, float halfH) {
     pinToView(p, 2 * halfW, 2 * halfH);
 }
 
+// Clip storage left uninitialised: every slot a pass reads was written before by this face.
+struct ClipBuffer {
+    ClipBuffer() {}
+    union {
+        Vertex v[kClipCapacity];
+    };
+};
+
+// One clip pass over the polygon in[first], in[first + 1], ... (wrapping at count): the
+// vertices inside and the crossings, each crossing computed from p towards q.
+int clipRotated(const Vertex* in, int count, int first, Vertex* out, uint32_t planeBit) {
+    int n = 0;
+    for (int k = 0; k < count; ++k) {
+        int i = first + k, j = i + 1;
+        if (i >= count) i -= count;
+        if (j >= count) j -= count;
+        const Vertex& p = in[i];
+        const Vertex& q = in[j];
+        const bool pOut = (p.outcode & planeBit) != 0;
+        const bool qOut = (q.outcode & planeBit) != 0;
+        if (!pOut && !qOut) {
+            out[n++] = q;
+        } else if (!pOut) {
+            out[n++] = intersectPlane(p, q, planeBit);
+        } else if (!qOut) {
+            out[n++] = intersectPlane(p, q, planeBit);
+            out[n++] = q;
+        }
+    }
+    return n;
+}
+
+// The polygon being clipped: `count` vertices in `at`, starting at index `first`.
+struct ClipPolygon {
+    Vertex* at;
+    Vertex* spare;
+    int count;
+    int first;
+};
+
+// A pass that finds no vertex outside its plane would only rotate the polygon by one (its
+// first output is the second vertex), so just the rotation is kept; one that finds every
+// vertex outside leaves nothing. Either way the result is the full pass's, without copies.
+void clipPass(ClipPolygon& poly, uint32_t planeBit) {
+    uint32_t any = 0, all = ~0u;
+    for (int i = 0; i < poly.count; ++i) {
+        any |= poly.at[i].outcode;
+        all &= poly.at[i].outcode;
+    }
+    if (poly.count == 0) return;
+    if (!(any & planeBit)) {
+        poly.first = poly.first + 1 < poly.count ? poly.first + 1 : 0;
+        return;
+    }
+    if (all & planeBit) {
+        poly.count = 0;
+        return;
+    }
+    poly.count = clipRotated(poly.at, poly.count, poly.first, poly.spare, planeBit);
+    poly.first = 0;
+    std::swap(poly.at, poly.spare);
+}
+
 void clipAndDraw(Bitmap& target, const Material& material, const Vertex& a, const Vertex& b,
                  const Vertex& c) {
-    Vertex bufA[kClipCapacity];
-    Vertex bufB[kClipCapacity];
-    bufA[0] = a;
-    bufA[1] = b;
-    bufA[2] = c;
-    int n = 3;
-    // Always all five passes, in this order; each reads one buffer and writes the other.
-    n = clipAgainstPlane(bufA, n, bufB, OUT_NEAR);
-    n = clipAgainstPlane(bufB, n, bufA, OUT_RIGHT);
-    n = clipAgainstPlane(bufA, n, bufB, OUT_LEFT);
-    n = clipAgainstPlane(bufB, n, bufA, OUT_BOTTOM);
-    n = clipAgainstPlane(bufA, n, bufB, OUT_TOP);
+    ClipBuffer bufA, bufB;
+    bufA.v[0] = a;
+    bufA.v[1] = b;
+    bufA.v[2] = c;
+    ClipPolygon poly{bufA.v, bufB.v, 3, 0};
+    // Always these five planes, in this order.
+    for (uint32_t plane : {OUT_NEAR, OUT_RIGHT, OUT_LEFT, OUT_BOTTOM, OUT_TOP}) {
+        clipPass(poly, plane);
+        if (poly.count == 0) return;
+    }
+    const int n = poly.count;
+    auto vertex = [&poly, n](int k) -> Vertex& {
+        const int i = poly.first + k;
+        return poly.at[i < n ? i : i - n];
+    };
     const float halfW = static_cast<float>(target.width) * 0.5f;
     const float halfH = static_cast<float>(target.height) * 0.5f;
-    for (int i = 0; i < n; ++i) reproject(bufB[i], halfW, halfH);
-    for (int i = 1; i + 1 < n; ++i) drawTriangle(target, material, bufB[0], bufB[i], bufB[i + 1]);
+    for (int i = 0; i < n; ++i) reproject(poly.at[i], halfW, halfH);
+    for (int i = 1; i + 1 < n; ++i)
+        drawTriangle(target, material, vertex(0), vertex(i), vertex(i + 1));
 }
 
 } // namespace
@@ -136,22 +204,7 @@ Vertex intersectPlane(const Vertex& p, const Vertex& q, uint32_t planeBit) {
 }
 
 int clipAgainstPlane(const Vertex* in, int count, Vertex* out, uint32_t planeBit) {
-    int n = 0;
-    for (int i = 0; i < count; ++i) {
-        const Vertex& p = in[i];
-        const Vertex& q = in[i + 1 < count ? i + 1 : 0];
-        const bool pOut = (p.outcode & planeBit) != 0;
-        const bool qOut = (q.outcode & planeBit) != 0;
-        if (!pOut && !qOut) {
-            out[n++] = q;
-        } else if (!pOut) {
-            out[n++] = intersectPlane(p, q, planeBit);
-        } else if (!qOut) {
-            out[n++] = intersectPlane(p, q, planeBit); // always from p towards q
-            out[n++] = q;
-        }
-    }
-    return n;
+    return clipRotated(in, count, 0, out, planeBit);
 }
 
 void drawTriangle(Bitmap& target, const Material& material, Vertex& a, Vertex& b, Vertex& c) {
@@ -184,15 +237,6 @@ void drawWireTriangle(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, uint32_t 
 
 void setupFace(Bitmap& target, const Mesh& mesh, Face& face, const Matrix& rotation,
                const Material& material, FrontRule rule) {
-    // 1. Camera-space face normal (scaled up by 10000 first, as the vertex normals are, so
-    // tiny normals survive the rotation before they are normalised).
-    float nx = face.nx * 10000.0f, ny = face.ny * 10000.0f, nz = face.nz * 10000.0f;
-    const Matrix& r = rotation;
-    face.cnx = nx * r.m[0][0] + ny * r.m[1][0] + nz * r.m[2][0];
-    face.cny = nx * r.m[0][1] + ny * r.m[1][1] + nz * r.m[2][1];
-    face.cnz = nx * r.m[0][2] + ny * r.m[1][2] + nz * r.m[2][2];
-    normaliseOrZero(face.cnx, face.cny, face.cnz);
-
     // A face naming a vertex outside the live array is never read (loaders check; this is
     // the cheap last line of defence).
     int64_t live = mesh.vertexCount;
@@ -201,19 +245,33 @@ void setupFace(Bitmap& target, const Mesh& mesh, Face& face, const Matrix& rotat
     if (face.a < 0 || face.a >= live || face.b < 0 || face.b >= live || face.c < 0 ||
         face.c >= live)
         return;
+    const Vertex& a = mesh.vertices[static_cast<size_t>(face.a)];
+    const Vertex& b = mesh.vertices[static_cast<size_t>(face.b)];
+    const Vertex& c = mesh.vertices[static_cast<size_t>(face.c)];
 
-    // 2. Working copies: everything below writes only into these.
-    Vertex A = mesh.vertices[static_cast<size_t>(face.a)];
-    Vertex B = mesh.vertices[static_cast<size_t>(face.b)];
-    Vertex C = mesh.vertices[static_cast<size_t>(face.c)];
+    // 1. Near rejection.
+    if (a.depth < kNearReject && b.depth < kNearReject && c.depth < kNearReject) return;
 
-    // 3. Near rejection.
-    if (A.depth < kNearReject && B.depth < kNearReject && C.depth < kNearReject) return;
-
-    // 4. Winding.
+    // 2. Winding.
     const uint32_t flags = material.flags;
-    if (!(flags & MAT_TWO_SIDED) && !showsFront(A, B, C, rule)) return;
+    if (!(flags & MAT_TWO_SIDED) && !showsFront(a, b, c, rule)) return;
     if (!drawableOrReported(material)) return;
+
+    // 3. Camera-space face normal, for environment mapping from the face (scaled up by
+    // 10000 first, as the vertex normals are, so tiny normals survive the rotation before
+    // they are normalised).
+    if (((flags & MAT_ENV1) && (flags & MAT_ENV1_FACE)) ||
+        ((flags & MAT_ENV2) && (flags & MAT_ENV2_FACE))) {
+        float nx = face.nx * 10000.0f, ny = face.ny * 10000.0f, nz = face.nz * 10000.0f;
+        const Matrix& r = rotation;
+        face.cnx = nx * r.m[0][0] + ny * r.m[1][0] + nz * r.m[2][0];
+        face.cny = nx * r.m[0][1] + ny * r.m[1][1] + nz * r.m[2][1];
+        face.cnz = nx * r.m[0][2] + ny * r.m[1][2] + nz * r.m[2][2];
+        normaliseOrZero(face.cnx, face.cny, face.cnz);
+    }
+
+    // 4. Working copies: everything below writes only into these.
+    Vertex A = a, B = b, C = c;
 
     // 5. Texture pairs in texels of the base texture's size.
     const float s = static_cast<float>(material.base.width);

@@ -118,18 +118,24 @@ TEST(MusicPlayer, SyncsFireAtTheirRowTimesInChannelOrder) {
         EXPECT_EQ(ev[i].value, values[i]) << i;
     }
 
-    // Lockstep: a tick is rendered once its start time has been reached, not before.
-    OfflineMusic music;
-    startRecording(music, path);
-    EXPECT_TRUE(gReceived.empty()); // play renders nothing by itself
-    const std::pair<double, Values> steps[] = {
-        {0.0, {0}}, {0.4999, {0}}, {0.5, {0, 1}}, {1.6, {0, 1, 2, 10, 5, 3}}};
-    for (const auto& [t, expect] : steps) {
-        music.advanceTo(t);
-        EXPECT_EQ(gReceived, expect) << t;
+    // Lockstep: a tick is rendered once its start time has been reached, not before; the
+    // syncs-only player (frames, stills) delivers the same syncs and keeps no sound.
+    for (bool syncsOnly : {false, true}) {
+        OfflineMusic music;
+        music.syncsOnly = syncsOnly;
+        startRecording(music, path);
+        EXPECT_TRUE(gReceived.empty()); // play renders nothing by itself
+        const std::pair<double, Values> steps[] = {
+            {0.0, {0}}, {0.4999, {0}}, {0.5, {0, 1}}, {1.6, {0, 1, 2, 10, 5, 3}}};
+        for (const auto& [t, expect] : steps) {
+            music.advanceTo(t);
+            EXPECT_EQ(gReceived, expect) << t << " syncsOnly " << syncsOnly;
+        }
+        // The 77 ticks starting at or before 1.6 s.
+        EXPECT_EQ(music.ticker.renderedFrames, 77 * 1000);
+        EXPECT_EQ(music.samples.size(), syncsOnly ? 0u : 77u * 1000u * 2u);
+        music.unload();
     }
-    EXPECT_EQ(music.samples.size(), 77u * 1000u * 2u); // the 77 ticks starting at or before 1.6 s
-    music.unload();
 }
 
 TEST(MusicPlayer, SyncValuesReachTheirFlags) {

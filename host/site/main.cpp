@@ -93,6 +93,7 @@ int hashes(const std::string& dataRoot, int fps, const std::vector<long long>& f
     range.to = static_cast<double>(last) / fps;
     range.progress = false;
     tw::OfflineMusic music;
+    music.syncsOnly = true; // frames only
     tw::OfflineResult r = tw::runOffline(range, sink, music, tw::dataPath("data/vekt51.xm"));
     std::fflush(stdout);
     return r.sinkFailed ? 1 : 0;
