@@ -136,6 +136,7 @@ void BlurColumns(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t h, uint32_
 
 // ---- rows -------------------------------------------------------------------------------
 
+#if !HWY_HAVE_SCALABLE
 // Lane moves for prefix sums across 128-bit blocks: step i brings the last pixel of the
 // block 2^i blocks lower into every pixel of a block (zero where there is none); `last`
 // brings the vector's last pixel everywhere. Vectors of up to four blocks.
@@ -248,6 +249,15 @@ void rowsByPrefix(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t y0, uint3
         }
     }
 }
+
+#else
+// Vectors of unknown length (SVE, RVV): the lane moves above are built for at most four
+// blocks, so rows take the plain pass there.
+void rowsByPrefix(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t y0, uint32_t y1,
+                  uint32_t r) {
+    blurRowsScalar(s, d, w, y0, y1, r);
+}
+#endif
 
 #if !HWY_HAVE_SCALABLE && HWY_MAX_BYTES <= 64
 // N x N transpose of pixel words, N = the vector length: v[j] holds row j on entry and
