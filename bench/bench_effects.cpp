@@ -7,6 +7,7 @@
 #include "base/paths.h"
 #include "base/random.h"
 #include "base/sync.h"
+#include "bench/scene_bench.h"
 #include "image/bitmap.h"
 #include "scenes/boombox.h"
 #include "scenes/isosurface.h"
@@ -39,6 +40,7 @@ void BM_PolygoniserUpdate(benchmark::State& state) {
     state.counters["triangles"] =
         benchmark::Counter(static_cast<double>(triangles), benchmark::Counter::kAvgIterations);
 }
+BENCHMARK(tw::BM_FrameMemcpy)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PolygoniserUpdate)->Unit(benchmark::kMicrosecond);
 
 tw::Bitmap noiseTexture(uint32_t seed) {

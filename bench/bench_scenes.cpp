@@ -25,6 +25,7 @@ void BM_SpikeFrame(benchmark::State& s) {
     sceneFrames<SpikeScene, setupSpike, runSpike>(s, "geo2.3ds", tw::sceneStartCs(tw::SCENE_SPIKE),
                                                   tw::sceneEndCs(tw::SCENE_SPIKE), kRhythm);
 }
+BENCHMARK(BM_FrameMemcpy)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WarpFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TwistFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SpikeFrame)->Unit(benchmark::kMillisecond);

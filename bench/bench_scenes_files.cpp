@@ -41,6 +41,7 @@ void BM_GreetingsFrame(benchmark::State& s) {
         s, kProbe, tw::sceneStartCs(tw::SCENE_GREETINGS), tw::sceneEndCs(tw::SCENE_GREETINGS),
         kRhythm);
 }
+BENCHMARK(BM_FrameMemcpy)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EyeFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TunnelFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RoomFrame)->Unit(benchmark::kMillisecond);
@@ -57,7 +58,7 @@ void sceneLoad(benchmark::State& state, const char* file, bool siv) {
         if (siv)
             loadSivScene(scene, dataPath(std::string("data/") + file));
         else
-            load3dsScene(scene, dataPath(std::string("data/") + file));
+            loadTdsScene(scene, dataPath(std::string("data/") + file));
         benchmark::DoNotOptimize(scene.meshes.size());
         quiet.lines.clear();
     }

@@ -88,13 +88,13 @@ void addSivTrackKeys(const SivScene& siv, int32_t id, Camera& camera, int first)
 } // namespace
 
 void loadSivScene(Scene& scene, const std::string& path) {
-    scene.is3ds = 0;
+    scene.isTds = 0;
     std::unique_ptr<SivScene> siv = readSiv(path);
     if (siv) assembleSivScene(scene, *siv, path);
 }
 
 void assembleSivScene(Scene& scene, const SivScene& siv, const std::string& path) {
-    scene.is3ds = 0;
+    scene.isTds = 0;
 
     for (const auto& rec : siv.cameras) {
         Camera camera = makeCamera();
@@ -171,17 +171,17 @@ void assembleSivScene(Scene& scene, const SivScene& siv, const std::string& path
     }
 }
 
-void load3dsScene(Scene& scene, const std::string& path) {
-    scene.is3ds = 1;
-    Scene3ds tds;
-    if (read3dsScene(path, tds)) assemble3dsScene(scene, tds, path);
+void loadTdsScene(Scene& scene, const std::string& path) {
+    scene.isTds = 1;
+    TdsSceneRecord tds;
+    if (readTdsScene(path, tds)) assembleTdsScene(scene, tds, path);
 }
 
-void assemble3dsScene(Scene& scene, const Scene3ds& tds, const std::string& path) {
-    scene.is3ds = 1;
+void assembleTdsScene(Scene& scene, const TdsSceneRecord& tds, const std::string& path) {
+    scene.isTds = 1;
 
     for (size_t o = 0; o < tds.objects.size(); ++o) {
-        const Object3ds& obj = tds.objects[o];
+        const TdsObjectRecord& obj = tds.objects[o];
         Mesh mesh;
         allocate(mesh, obj.vertexCount, obj.faceCount);
         for (int i = 0; i < obj.vertexCount; ++i) {
@@ -224,7 +224,7 @@ void assemble3dsScene(Scene& scene, const Scene3ds& tds, const std::string& path
 
     std::vector<Camera> cameras;
     cameras.reserve(tds.cameras.size());
-    for (const Camera3ds& c : tds.cameras) {
+    for (const TdsCameraRecord& c : tds.cameras) {
         Camera camera = makeCamera();
         camera.positionKeyCount = 0;
         camera.targetKeyCount = 0;
@@ -235,7 +235,7 @@ void assemble3dsScene(Scene& scene, const Scene3ds& tds, const std::string& path
     }
 
     for (int t = 0; t < tds.trackCount; ++t) {
-        const Track3ds& track = tds.tracks[static_cast<size_t>(t)];
+        const TdsTrackRecord& track = tds.tracks[static_cast<size_t>(t)];
         if (track.kind != TRACK_CAMERA && track.kind != TRACK_TARGET) continue;
         // A node whose name matched no camera has no owner and is ignored.
         if (track.owner < 0 || track.owner >= static_cast<int32_t>(cameras.size())) continue;
@@ -258,7 +258,7 @@ void assemble3dsScene(Scene& scene, const Scene3ds& tds, const std::string& path
 
     for (size_t i = 0; i < cameras.size(); ++i) {
         Camera& camera = cameras[i];
-        const Camera3ds& c = tds.cameras[i];
+        const TdsCameraRecord& c = tds.cameras[i];
         if (camera.positionKeyCount == 0 || curvesEmpty(camera, POS_X)) {
             addDefaultKeys(camera, POS_X, -c.position[0], -c.position[1], c.position[2]);
         }
@@ -269,7 +269,7 @@ void assemble3dsScene(Scene& scene, const Scene3ds& tds, const std::string& path
         scene.cameras.push_back(std::move(camera));
     }
 
-    for (const Material3ds& m : tds.materials) {
+    for (const TdsMaterialRecord& m : tds.materials) {
         Material material;
         material.name = m.name;
         material.file = path;

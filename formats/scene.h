@@ -12,10 +12,10 @@ namespace tw {
 // Both loaders append to the scene; problems are reported by the readers they call and
 // leave the scene as complete as the file allowed (possibly empty).
 void loadSivScene(Scene& scene, const std::string& path);
-void load3dsScene(Scene& scene, const std::string& path);
+void loadTdsScene(Scene& scene, const std::string& path);
 
 // The same from records already read; `name` is the file they came from (messages, materials).
 void assembleSivScene(Scene& scene, const SivScene& siv, const std::string& name);
-void assemble3dsScene(Scene& scene, const Scene3ds& tds, const std::string& name);
+void assembleTdsScene(Scene& scene, const TdsSceneRecord& tds, const std::string& name);
 
 } // namespace tw

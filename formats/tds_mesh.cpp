@@ -160,7 +160,7 @@ struct Walker {
 
 } // namespace
 
-bool parse3dsMesh(const uint8_t* image, size_t size, const char* wanted,
+bool parseTdsMesh(const uint8_t* image, size_t size, const char* wanted,
                   std::vector<TdsWorkVertex>& vertices, std::vector<TdsWorkFace>& faces) {
     vertices.clear();
     faces.clear();
@@ -185,15 +185,15 @@ bool parse3dsMesh(const uint8_t* image, size_t size, const char* wanted,
     return ok;
 }
 
-bool load3ds(Mesh& mesh, const std::string& path) {
+bool loadTdsMesh(Mesh& mesh, const std::string& path) {
     std::vector<uint8_t> image;
-    return readFileOrReport(path, image) && load3ds(mesh, image, path);
+    return readFileOrReport(path, image) && loadTdsMesh(mesh, image, path);
 }
 
-bool load3ds(Mesh& mesh, std::span<const uint8_t> image, const std::string& path) {
+bool loadTdsMesh(Mesh& mesh, std::span<const uint8_t> image, const std::string& path) {
     std::vector<TdsWorkVertex> vertices;
     std::vector<TdsWorkFace> faces;
-    if (!parse3dsMesh(image.data(), image.size(), nullptr, vertices, faces)) {
+    if (!parseTdsMesh(image.data(), image.size(), nullptr, vertices, faces)) {
         reportBox("hore", format("error reading 3dsfile %s!", path.c_str()));
         return false;
     }

@@ -23,16 +23,16 @@ struct TdsWorkFace {
 // holds one (or of the object named `wanted`, compared without case). Every chunk length and
 // count is checked against the image and the parent chunk; an overrun fails the parse.
 // Returns true when both a vertex list and a face list were read.
-bool parse3dsMesh(const uint8_t* image, size_t size, const char* wanted,
+bool parseTdsMesh(const uint8_t* image, size_t size, const char* wanted,
                   std::vector<TdsWorkVertex>& vertices, std::vector<TdsWorkFace>& faces);
 
 // Reads the file and fills the mesh (uv1 = (1 - u, v), corners copied from their vertices).
 // Failures report "Cant open %s"/"ERROR!" or "error reading 3dsfile %s!"/"hore" and leave the
 // mesh unchanged. Returns true on success; the scene set-ups ignore it, since the failure is
 // already reported and an empty mesh draws nothing.
-bool load3ds(Mesh& mesh, const std::string& path);
+bool loadTdsMesh(Mesh& mesh, const std::string& path);
 
 // The same from the bytes of a file; `name` stands for the file in the messages.
-bool load3ds(Mesh& mesh, std::span<const uint8_t> file, const std::string& name);
+bool loadTdsMesh(Mesh& mesh, std::span<const uint8_t> file, const std::string& name);
 
 } // namespace tw

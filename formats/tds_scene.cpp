@@ -29,7 +29,7 @@ struct Reader {
     uint64_t fileSize = 0;
     uint64_t position = 0;
     bool ok = true;
-    Scene3ds* scene = nullptr;
+    TdsSceneRecord* scene = nullptr;
     std::string objectName; // name of the named object being walked
 
     // Reads n bytes of `chunk`'s data. Fails (and stops the walk) when the chunk or the file
@@ -163,13 +163,13 @@ bool readList(Reader& r, ChunkHeader& chunk, uint32_t size, size_t per, std::vec
     return false;
 }
 
-void readVertices(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
+void readVertices(Reader& r, ChunkHeader& chunk, TdsObjectRecord& obj) {
     if (readList(r, chunk, 12, 3, obj.positions, obj.vertexCount,
                  [&](float* p) { return r.point(chunk, p); }))
         r.skipRest(chunk);
 }
 
-void readFaces(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
+void readFaces(Reader& r, ChunkHeader& chunk, TdsObjectRecord& obj) {
     // Three corners and a flags word; the rest of the chunk (material and smoothing groups)
     // is met at the mesh level.
     readList(r, chunk, 8, 3, obj.faces, obj.faceCount, [&](int32_t* f) {
@@ -180,13 +180,13 @@ void readFaces(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
     });
 }
 
-void readMapping(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
+void readMapping(Reader& r, ChunkHeader& chunk, TdsObjectRecord& obj) {
     if (readList(r, chunk, 8, 2, obj.mapping, obj.mappingCount,
                  [&](float* uv) { return r.f32(chunk, uv[0]) && r.f32(chunk, uv[1]); }))
         r.skipRest(chunk);
 }
 
-void readMaterialGroup(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
+void readMaterialGroup(Reader& r, ChunkHeader& chunk, TdsObjectRecord& obj) {
     std::string name;
     if (!r.name(chunk, name, kMaterialNameMax)) return;
     const auto& materials = r.scene->materials;
@@ -205,7 +205,7 @@ void readMaterialGroup(Reader& r, ChunkHeader& chunk, Object3ds& obj) {
 }
 
 void handleTriangleMesh(Reader& r, ChunkHeader& chunk) {
-    Object3ds& obj = r.scene->objects.back();
+    TdsObjectRecord& obj = r.scene->objects.back();
     switch (chunk.id) {
     case TDS_VERTICES:
         readVertices(r, chunk, obj);
@@ -229,18 +229,18 @@ void handleTriangleMesh(Reader& r, ChunkHeader& chunk) {
 
 void handleLight(Reader& r, ChunkHeader& chunk) {
     if (chunk.id == TDS_COLOUR_F) {
-        Light3ds& light = r.scene->lights.back();
+        TdsLightRecord& light = r.scene->lights.back();
         for (float& c : light.colour) r.f32(chunk, c);
     }
     r.skipRest(chunk);
 }
 
 void handleNamedObject(Reader& r, ChunkHeader& chunk) {
-    Scene3ds& s = *r.scene;
+    TdsSceneRecord& s = *r.scene;
     switch (chunk.id) {
     case TDS_TRIMESH: {
         s.objectCount++;
-        Object3ds obj;
+        TdsObjectRecord obj;
         obj.name = r.objectName.substr(0, kObjectNameMax);
         s.objects.push_back(std::move(obj));
         walk(r, chunk, handleTriangleMesh);
@@ -248,7 +248,7 @@ void handleNamedObject(Reader& r, ChunkHeader& chunk) {
     }
     case TDS_LIGHT: {
         s.lightCount++;
-        Light3ds light;
+        TdsLightRecord light;
         light.name = r.objectName.substr(0, kNodeNameMax);
         s.lights.push_back(light);
         r.point(chunk, s.lights.back().position);
@@ -257,10 +257,10 @@ void handleNamedObject(Reader& r, ChunkHeader& chunk) {
     }
     case TDS_CAMERA: {
         s.cameraCount++;
-        Camera3ds cam;
+        TdsCameraRecord cam;
         cam.name = r.objectName.substr(0, kNodeNameMax);
         s.cameras.push_back(cam);
-        Camera3ds& c = s.cameras.back();
+        TdsCameraRecord& c = s.cameras.back();
         uint8_t rollLens[8];
         if (r.point(chunk, c.position) && r.point(chunk, c.target)) r.read(chunk, rollLens, 8);
         // The camera's own sub-chunks follow at the named-object level and are skipped there.
@@ -275,7 +275,7 @@ void handleNamedObject(Reader& r, ChunkHeader& chunk) {
 // ---- Materials -----------------------------------------------------------------------------
 
 void handleMaterial(Reader& r, ChunkHeader& chunk) {
-    Material3ds& m = r.scene->materials.back();
+    TdsMaterialRecord& m = r.scene->materials.back();
     switch (chunk.id) {
     case TDS_MATERIAL_NAME:
         r.restAsName(chunk, m.name, kMaterialNameMax);
@@ -322,8 +322,8 @@ void handleMaterial(Reader& r, ChunkHeader& chunk) {
 
 // ---- Keyframer -----------------------------------------------------------------------------
 
-Track3ds* currentTrack(Reader& r) {
-    Scene3ds& s = *r.scene;
+TdsTrackRecord* currentTrack(Reader& r) {
+    TdsSceneRecord& s = *r.scene;
     return s.trackCount > 0 ? &s.tracks[static_cast<size_t>(s.trackCount - 1)] : nullptr;
 }
 
@@ -332,9 +332,9 @@ void readNodeHeader(Reader& r, ChunkHeader& chunk) {
     uint8_t rest[6];
     if (!r.name(chunk, name, kNodeNameMax) || !r.read(chunk, rest, 6)) return;
     r.skipRest(chunk);
-    Track3ds* track = currentTrack(r);
+    TdsTrackRecord* track = currentTrack(r);
     if (!track) return;
-    const Scene3ds& s = *r.scene;
+    const TdsSceneRecord& s = *r.scene;
     if (track->kind == TRACK_LIGHT) {
         for (size_t i = 0; i < s.lights.size(); ++i) {
             if (s.lights[i].name == name) {
@@ -353,7 +353,7 @@ void readNodeHeader(Reader& r, ChunkHeader& chunk) {
 }
 
 void readPositionTrack(Reader& r, ChunkHeader& chunk) {
-    Track3ds* track = currentTrack(r);
+    TdsTrackRecord* track = currentTrack(r);
     uint8_t head[10];
     uint32_t count = 0;
     if (!track || !r.read(chunk, head, 10) || !r.u32(chunk, count)) {
@@ -393,7 +393,7 @@ void readPositionTrack(Reader& r, ChunkHeader& chunk) {
 }
 
 void handleKeyframer(Reader& r, ChunkHeader& chunk) {
-    Scene3ds& s = *r.scene;
+    TdsSceneRecord& s = *r.scene;
     int32_t kind = 0;
     switch (chunk.id) {
     case TDS_NODE_CAMERA:
@@ -421,14 +421,14 @@ void handleKeyframer(Reader& r, ChunkHeader& chunk) {
         r.skipRest(chunk);
         return;
     }
-    if (s.trackCount >= kMaxTracks3ds) {
+    if (s.trackCount >= kMaxTdsTracks) {
         // No room: the node is skipped whole, so its keys cannot land in another entry.
         r.skipRest(chunk);
         return;
     }
     s.trackCount++;
-    Track3ds& t = s.tracks[static_cast<size_t>(s.trackCount - 1)];
-    t = Track3ds();
+    TdsTrackRecord& t = s.tracks[static_cast<size_t>(s.trackCount - 1)];
+    t = TdsTrackRecord();
     t.kind = kind;
     walk(r, chunk, handleKeyframer);
 }
@@ -436,7 +436,7 @@ void handleKeyframer(Reader& r, ChunkHeader& chunk) {
 // ---- Top level -----------------------------------------------------------------------------
 
 void handleTop(Reader& r, ChunkHeader& chunk) {
-    Scene3ds& s = *r.scene;
+    TdsSceneRecord& s = *r.scene;
     switch (chunk.id) {
     case TDS_EDITOR: {
         // The editor's first sub-chunk (the mesh version) is discarded whatever its id.
@@ -471,12 +471,12 @@ void handleTop(Reader& r, ChunkHeader& chunk) {
 
 } // namespace
 
-bool read3dsScene(const std::string& path, Scene3ds& scene) {
+bool readTdsScene(const std::string& path, TdsSceneRecord& scene) {
     std::vector<uint8_t> file;
-    return readFileOrReport(path, file) && read3dsScene(file, path, scene);
+    return readFileOrReport(path, file) && readTdsScene(file, path, scene);
 }
 
-bool read3dsScene(std::span<const uint8_t> file, const std::string& path, Scene3ds& scene) {
+bool readTdsScene(std::span<const uint8_t> file, const std::string& path, TdsSceneRecord& scene) {
     Reader r;
     r.file = file.data();
     r.fileSize = file.size();

@@ -10,13 +10,13 @@
 
 namespace tw {
 
-// Bits of Material3ds::maps: which map chunks the material holds.
+// Bits of TdsMaterialRecord::maps: which map chunks the material holds.
 enum : uint32_t { MAP_TEXTURE = 0x2, MAP_REFLECTION = 0x4, MAP_BUMP = 0x8 };
 
 // Kinds of keyframer nodes that get a track entry.
 enum : int32_t { TRACK_LIGHT = 0x100, TRACK_CAMERA = 0x101, TRACK_TARGET = 0x102 };
 
-constexpr int kMaxTracks3ds = 16;
+constexpr int kMaxTdsTracks = 16;
 
 // Longest names kept, one less than the fixed record fields of the file format's records
 // (the terminator took the last byte); longer names are cut, the rest is still consumed.
@@ -27,7 +27,7 @@ constexpr size_t kNodeNameMax = 255;
 // Seconds per keyframer frame (30 frames per second, as a float).
 constexpr float kSecondsPerFrame = 0.033333335f;
 
-struct Material3ds {
+struct TdsMaterialRecord {
     std::string name;
     std::string textureMap;
     std::string reflectionMap;
@@ -36,7 +36,7 @@ struct Material3ds {
     uint32_t maps = 0;      // MAP_* bits
 };
 
-struct Object3ds {
+struct TdsObjectRecord {
     int32_t vertexCount = 0;
     int32_t faceCount = 0;
     int32_t mappingCount = 0;
@@ -48,21 +48,21 @@ struct Object3ds {
     std::vector<int32_t> faces;   // faceCount * 3 vertex indices, unchecked
 };
 
-struct Light3ds {
+struct TdsLightRecord {
     std::string name;
     int32_t kind = 1;
     float position[3] = {0, 0, 0}; // converted
     float colour[3] = {0, 0, 0};
 };
 
-struct Camera3ds {
+struct TdsCameraRecord {
     std::string name;
     int32_t kind = 17;
     float position[3] = {0, 0, 0}; // converted
     float target[3] = {0, 0, 0};   // converted
 };
 
-struct Track3ds {
+struct TdsTrackRecord {
     int32_t kind = 0;
     int32_t owner = -1; // light or camera index; stays -1 when the node named nothing known
     uint32_t keyCount = 0;
@@ -70,17 +70,17 @@ struct Track3ds {
     std::vector<float> x, y, z; // converted key positions
 };
 
-struct Scene3ds {
+struct TdsSceneRecord {
     int32_t objectCount = 0;
     int32_t materialCount = 0;
     int32_t lightCount = 0;
     int32_t cameraCount = 0;
-    int32_t trackCount = 0; // entries of `tracks` in use (at most kMaxTracks3ds)
-    std::vector<Material3ds> materials;
-    std::vector<Object3ds> objects;
-    std::vector<Light3ds> lights;
-    std::vector<Camera3ds> cameras;
-    std::array<Track3ds, kMaxTracks3ds> tracks;
+    int32_t trackCount = 0; // entries of `tracks` in use (at most kMaxTdsTracks)
+    std::vector<TdsMaterialRecord> materials;
+    std::vector<TdsObjectRecord> objects;
+    std::vector<TdsLightRecord> lights;
+    std::vector<TdsCameraRecord> cameras;
+    std::array<TdsTrackRecord, kMaxTdsTracks> tracks;
 };
 
 // Fills `scene` from the file at `path`. Returns false, with the counts untouched, when the
@@ -90,9 +90,9 @@ struct Scene3ds {
 // file that ends early, stops the walk, keeps everything read before it and is reported in
 // one line naming the file. A seventeenth camera/target/light node is
 // skipped whole.
-bool read3dsScene(const std::string& path, Scene3ds& scene);
+bool readTdsScene(const std::string& path, TdsSceneRecord& scene);
 
 // The same from the bytes of a file; `name` stands for the file in the messages.
-bool read3dsScene(std::span<const uint8_t> file, const std::string& name, Scene3ds& scene);
+bool readTdsScene(std::span<const uint8_t> file, const std::string& name, TdsSceneRecord& scene);
 
 } // namespace tw

@@ -157,8 +157,14 @@ inline bool inside(float v, int32_t size) {
     return v >= 1.0f && v <= static_cast<float>(size - 1);
 }
 
-// Loads a vertex's interpolated attributes: N texture coordinates, then q.
+// Attribute arrays are padded to whole groups of four lanes (zeros past q) so that the
+// per-attribute divisions and products below run as packed operations; each lane is the same
+// IEEE operation as its scalar form, so the results are bit for bit the same.
+template <int N> constexpr int kLanes = N + 1 <= 4 ? 4 : 8;
+
+// Loads a vertex's interpolated attributes: N texture coordinates, then q, then zeros.
 template <int N> void attributes(const Vertex& v, float* out) {
+    for (int i = 0; i < kLanes<N>; ++i) out[i] = 0.0f;
     out[0] = v.uv1.u;
     out[1] = v.uv1.v;
     if constexpr (N == 4) {
@@ -168,9 +174,25 @@ template <int N> void attributes(const Vertex& v, float* out) {
     out[N] = 32767.0f / v.depth;
 }
 
+// slope[i] = (to[i] - from[i]) / d for every lane.
+template <int N> void slopes(const float* from, const float* to, float d, float* slope) {
+    for (int i = 0; i < kLanes<N>; ++i) slope[i] = (to[i] - from[i]) / d;
+}
+
+// The left edge's 16.16 attributes: start + dy * slope, stepping by slope.
+template <int N> void startEdge(Edge<N>& left, const float* start, const float* slope, float dy) {
+    float at[kLanes<N>];
+    for (int i = 0; i < kLanes<N>; ++i) at[i] = start[i] + dy * slope[i];
+    for (int i = 0; i <= N; ++i) {
+        left.a[i] = toFixed(at[i]);
+        left.da[i] = toFixed(slope[i]);
+    }
+}
+
 template <class Span>
 void rasterise(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, const Span& span) {
     constexpr int N = Span::kAttributes;
+    constexpr int L = kLanes<N>;
     Vertex* vs[3] = {&a, &b, &c};
     for (Vertex* v : vs) {
         v->iy = fixedCeil(toFixed(v->sy));
@@ -191,11 +213,6 @@ void rasterise(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, const Span& span
     if (t->iy > bt->iy) std::swap(t, bt);
     if (m->iy > bt->iy) std::swap(m, bt);
 
-    float at[N + 1], am[N + 1], ab[N + 1];
-    attributes<N>(*t, at);
-    attributes<N>(*m, am);
-    attributes<N>(*bt, ab);
-
     // Rejections: doubled area below half a pixel, no scanline crossed, middle vertex on the
     // long edge (the gradients would blow up).
     if (std::fabs((bt->sx - t->sx) * (m->sy - t->sy) - (bt->sy - t->sy) * (m->sx - t->sx)) < 0.5f)
@@ -209,13 +226,17 @@ void rasterise(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, const Span& span
     const float width = m->sx - longX;
     if (std::fabs(width) < 0.1f) return;
 
-    float longSlope[N + 1], longAtMid[N + 1];
+    float at[L], am[L], ab[L];
+    attributes<N>(*t, at);
+    attributes<N>(*m, am);
+    attributes<N>(*bt, ab);
+
+    float longSlope[L], longAtMid[L], gradient[L];
+    slopes<N>(at, ab, longDy, longSlope);
+    for (int i = 0; i < L; ++i) longAtMid[i] = at[i] + midDy * longSlope[i];
+    slopes<N>(longAtMid, am, width, gradient);
     int32_t grad[N + 1];
-    for (int i = 0; i <= N; ++i) {
-        longSlope[i] = (ab[i] - at[i]) / longDy;
-        longAtMid[i] = at[i] + midDy * longSlope[i];
-        grad[i] = toFixed((am[i] - longAtMid[i]) / width);
-    }
+    for (int i = 0; i <= N; ++i) grad[i] = toFixed(gradient[i]);
     const bool longIsLeft = longX <= m->sx;
 
     Edge<N> longEdge, shortEdge;
@@ -226,16 +247,15 @@ void rasterise(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, const Span& span
         longEdge.dx = toFixed(longSlopeX);
         shortEdge.x = toFixed(t->sx + dy * shortSlopeX);
         shortEdge.dx = toFixed(shortSlopeX);
-        Edge<N>& left = longIsLeft ? longEdge : shortEdge;
-        for (int i = 0; i <= N; ++i) {
-            const float slope = longIsLeft ? longSlope[i] : (am[i] - at[i]) / midDy;
-            left.a[i] = toFixed(at[i] + dy * slope);
-            left.da[i] = toFixed(slope);
-        }
-        if (longIsLeft)
+        if (longIsLeft) {
+            startEdge<N>(longEdge, at, longSlope, dy);
             drawRows<N>(target, t->iy, m->iy, longEdge, shortEdge, grad, span);
-        else
+        } else {
+            float shortSlope[L];
+            slopes<N>(at, am, midDy, shortSlope);
+            startEdge<N>(shortEdge, at, shortSlope, dy);
             drawRows<N>(target, t->iy, m->iy, shortEdge, longEdge, grad, span);
+        }
     }
     if (bt->iy - m->iy > 0) {
         const float dy = static_cast<float>(m->iy) - m->sy;
@@ -246,21 +266,15 @@ void rasterise(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, const Span& span
         longEdge.dx = toFixed(longSlopeX);
         shortEdge.x = toFixed(m->sx + dy * shortSlopeX);
         shortEdge.dx = toFixed(shortSlopeX);
-        Edge<N>& left = longIsLeft ? longEdge : shortEdge;
-        for (int i = 0; i <= N; ++i) {
-            if (longIsLeft) {
-                left.a[i] = toFixed(longAtMid[i] + dy * longSlope[i]);
-                left.da[i] = toFixed(longSlope[i]);
-            } else {
-                const float slope = (ab[i] - am[i]) / lowDy;
-                left.a[i] = toFixed(am[i] + dy * slope);
-                left.da[i] = toFixed(slope);
-            }
-        }
-        if (longIsLeft)
+        if (longIsLeft) {
+            startEdge<N>(longEdge, longAtMid, longSlope, dy);
             drawRows<N>(target, m->iy, bt->iy, longEdge, shortEdge, grad, span);
-        else
+        } else {
+            float shortSlope[L];
+            slopes<N>(am, ab, lowDy, shortSlope);
+            startEdge<N>(shortEdge, am, shortSlope, dy);
             drawRows<N>(target, m->iy, bt->iy, shortEdge, longEdge, grad, span);
+        }
     }
 }
 

@@ -12,7 +12,7 @@
 namespace tw {
 
 struct Scene {
-    uint8_t is3ds = 0;
+    uint8_t isTds = 0;
     std::vector<Camera> cameras;
     std::vector<Material> materials;
     std::vector<Mesh> meshes;

@@ -22,7 +22,7 @@ void drawScene(Scene& scene, Bitmap& target, int cameraIndex, float time) {
     lookAt(camera, v[0], v[1], v[2], v[3], v[4], v[5], 0);
 
     // SIV meshes had y negated at load, which mirrors their winding on screen.
-    FrontRule rule = scene.is3ds ? FrontRule::Default : FrontRule::Mirrored;
+    FrontRule rule = scene.isTds ? FrontRule::Default : FrontRule::Mirrored;
     static const Material kNoMaps = [] {
         Material m;
         m.flags = MAT_WIRE;

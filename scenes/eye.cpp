@@ -15,7 +15,7 @@ namespace tw {
 void setupEye(EyeScene& s) {
     readPicture(s.eye, dataPath("data/eye.tga"), 320, 240);
     readPicture(s.eyeMask, dataPath("data/eye_alpha.tga"), 320, 240);
-    load3dsScene(s.scene, dataPath("data/scene03.3ds"));
+    loadTdsScene(s.scene, dataPath("data/scene03.3ds"));
     s.scratch = createBitmap(320, 240);
 }
 

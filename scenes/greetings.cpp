@@ -24,7 +24,7 @@ constexpr int32_t kRibbonRows = 32;
 
 void setupGreetings(GreetingsScene& s) {
     s.scratch = createBitmap(320, 240);
-    load3dsScene(s.scene, dataPath("data/scene01.3ds"));
+    loadTdsScene(s.scene, dataPath("data/scene01.3ds"));
     if (!s.scene.materials.empty()) {
         Material& m = s.scene.materials[0];
         setFlags(m, m.flags | MAT_ENV1_FACE);

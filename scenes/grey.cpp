@@ -12,7 +12,7 @@
 namespace tw {
 
 void setupGrey(GreyScene& s) {
-    load3dsScene(s.scene, dataPath("data/scene04.3ds"));
+    loadTdsScene(s.scene, dataPath("data/scene04.3ds"));
     // Amendments to materials the file does not have are skipped.
     auto& m = s.scene.materials;
     if (m.size() > 0) setFlags(m[0], m[0].flags | MAT_UV2_VERTEX);

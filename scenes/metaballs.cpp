@@ -51,7 +51,7 @@ void setupMetaballs(MetaballScene& scene) {
     loadTexture(scene.blobMaterial, SLOT_BASE, skyTexture);
     ensureTexture(scene.blobMaterial.base, 0xFF808080u, skyTexture);
 
-    load3ds(scene.backdrop, dataPath("data/skygeo.3ds"));
+    loadTdsMesh(scene.backdrop, dataPath("data/skygeo.3ds"));
     computeFaceNormals(scene.backdrop);
     computeVertexNormals(scene.backdrop);
 

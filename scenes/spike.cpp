@@ -17,7 +17,7 @@ namespace tw {
 void setupSpike(SpikeScene& s) {
     readTga(s.rightPicture, dataPath("data/euelite.tga"));
     readTga(s.leftPicture, dataPath("data/noelite.tga"));
-    load3ds(s.spike, dataPath("data/spike.3ds"));
+    loadTdsMesh(s.spike, dataPath("data/spike.3ds"));
     computeFaceNormals(s.spike);
     computeVertexNormals(s.spike);
     s.material.name = "spike";

@@ -25,16 +25,16 @@ void setupTwist(TwistScene& s) {
     s.backdropMaterial.name = "twist backdrop";
     setFlags(s.backdropMaterial, MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE);
     loadTexture(s.backdropMaterial, SLOT_BASE, dataPath("data/s08_back32.tga"));
-    load3ds(s.backdrop, dataPath("data/skygeo.3ds"));
+    loadTdsMesh(s.backdrop, dataPath("data/skygeo.3ds"));
     computeVertexNormals(s.backdrop);
     computeFaceNormals(s.backdrop);
     s.objectMaterial.name = "twist object";
     setFlags(s.objectMaterial, MAT_TEXTURED | MAT_ENV1);
     loadTexture(s.objectMaterial, SLOT_BASE, dataPath("data/s08_back32.tga"));
-    load3ds(s.object, dataPath("data/ting.3ds"));
+    loadTdsMesh(s.object, dataPath("data/ting.3ds"));
     computeVertexNormals(s.object);
     computeFaceNormals(s.object);
-    load3ds(s.rest, dataPath("data/ting.3ds"));
+    loadTdsMesh(s.rest, dataPath("data/ting.3ds"));
 
     // The farthest vertex gets weight 0; nearer the centre twists more.
     const size_t n = static_cast<size_t>(std::max(s.object.vertexCount, 0));

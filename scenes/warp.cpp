@@ -16,7 +16,7 @@ namespace tw {
 
 void setupWarp(WarpScene& s) {
     s.camera = makeCamera();
-    load3ds(s.glow, dataPath("data/geo2.3ds"));
+    loadTdsMesh(s.glow, dataPath("data/geo2.3ds"));
     computeVertexNormals(s.glow);
     computeFaceNormals(s.glow);
     s.glowMaterial.name = "warp glow";

@@ -262,7 +262,7 @@ TEST(ForgeData, SingleMeshesAgreeWithLib3dsAndAreSizedAndWoundForTheirCameras) {
                    Need{"spike.3ds", 35, 59, true}, Need{"geo2.3ds", 250, 440, false}}) {
         FileMesh d = dumpMesh(n.file);
         Mesh mesh;
-        ASSERT_TRUE(load3ds(mesh, kData + n.file)) << n.file;
+        ASSERT_TRUE(loadTdsMesh(mesh, kData + n.file)) << n.file;
         ASSERT_EQ(mesh.vertexCount, static_cast<int>(d.pos.size())) << n.file;
         ASSERT_EQ(mesh.faceCount, static_cast<int>(d.faces.size())) << n.file;
         ASSERT_GT(mesh.faceCount, 0) << n.file;
@@ -354,7 +354,7 @@ TEST(ForgeData, RendererSeesTheFrontsOfTheSingleMeshes) {
                  {"geo2.3ds", -450, 0, 150, 1500},   {"geo2.3ds", -550, 0, 150, 800}};
     for (const Case& c : cases) {
         Mesh mesh;
-        ASSERT_TRUE(load3ds(mesh, kData + c.file));
+        ASSERT_TRUE(loadTdsMesh(mesh, kData + c.file));
         computeVertexNormals(mesh);
         computeFaceNormals(mesh);
         setFieldOfView(cam, c.fov);
@@ -380,7 +380,7 @@ TEST(ForgeData, RendererSeesTheFrontsOfTheSingleMeshes) {
 // Camera 0 of each scene has keys from 0 to at least the last time its set-up reaches, and
 // as assembled it looks at what the forge put in front of it all through that time (a wrong
 // axis conversion would look away into nothing).
-TEST(ForgeData, ThreeDsSceneCamerasCoverTheirTimeAndSeeTheirScenes) {
+TEST(ForgeData, TdsSceneCamerasCoverTheirTimeAndSeeTheirScenes) {
     struct Need {
         const char* file;
         float timeEnd;
@@ -389,7 +389,7 @@ TEST(ForgeData, ThreeDsSceneCamerasCoverTheirTimeAndSeeTheirScenes) {
     for (Need n : {Need{"scene03.3ds", 9.25f, 30000}, Need{"scene01.3ds", 26.0f, 30000},
                    Need{"scene04.3ds", 10.0f, 8000}}) {
         Scene s;
-        load3dsScene(s, kData + n.file);
+        loadTdsScene(s, kData + n.file);
         ASSERT_FALSE(s.cameras.empty()) << n.file;
         ASSERT_GE(s.meshes.size(), 2u) << n.file;
         for (const TCBCurve& c : s.cameras[0].curves) {
@@ -405,18 +405,18 @@ TEST(ForgeData, ThreeDsSceneCamerasCoverTheirTimeAndSeeTheirScenes) {
     // flag bits, which would turn a layer into a multiply too dark to survive the scene's
     // grain, so it is a plain texture. The greetings' set-up turns material 0 into face
     // environment mapping: reflection only.
-    Scene3ds grey, valley;
-    ASSERT_TRUE(read3dsScene(kData + "scene04.3ds", grey));
-    ASSERT_TRUE(read3dsScene(kData + "scene01.3ds", valley));
+    TdsSceneRecord grey, valley;
+    ASSERT_TRUE(readTdsScene(kData + "scene04.3ds", grey));
+    ASSERT_TRUE(readTdsScene(kData + "scene01.3ds", valley));
     EXPECT_EQ(grey.materials[0].maps, MAP_TEXTURE | MAP_REFLECTION);
     EXPECT_EQ(grey.materials[1].maps, static_cast<uint32_t>(MAP_TEXTURE));
     EXPECT_EQ(valley.materials[0].maps, static_cast<uint32_t>(MAP_REFLECTION));
 }
 
-TEST(ForgeData, ThreeDsScenesThroughLib3dsAndAssimp) {
+TEST(ForgeData, TdsScenesThroughLib3dsAndAssimp) {
     for (const char* file : {"scene01.3ds", "scene03.3ds", "scene04.3ds"}) {
-        Scene3ds s;
-        ASSERT_TRUE(read3dsScene(kData + file, s));
+        TdsSceneRecord s;
+        ASSERT_TRUE(readTdsScene(kData + file, s));
         if (haveTool("3dsdump")) {
             ToolRun nodes = runTool(std::string("3dsdump -n ") + kData + file);
             ASSERT_EQ(nodes.status, 0) << nodes.out;
@@ -433,7 +433,7 @@ TEST(ForgeData, ThreeDsScenesThroughLib3dsAndAssimp) {
                            : std::strtol(&info.out[at + label.size() + 2], nullptr, 10);
             };
             long faces = 0;
-            for (const Object3ds& o : s.objects) faces += o.faceCount;
+            for (const TdsObjectRecord& o : s.objects) faces += o.faceCount;
             EXPECT_EQ(count("Faces"), faces) << file;
             EXPECT_EQ(count("Cameras"), 1) << file;
         }
@@ -497,7 +497,7 @@ TEST(ForgeData, TunnelCameraFliesInsideTheTubeForTheWholeScene) {
     // Drawn as SIV scenes are (mirrored rule), the walls show from inside; the 3DS rule
     // would show almost nothing.
     int mirrored = drawWhite(tunnel, 5).covered;
-    tunnel.is3ds = 1;
+    tunnel.isTds = 1;
     int plain = drawWhite(tunnel, 5).covered;
     EXPECT_GT(mirrored, 60000);
     EXPECT_LT(plain, mirrored / 4);

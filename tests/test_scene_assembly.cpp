@@ -108,7 +108,7 @@ TEST_F(Assembly, SivMeshesAndMaterials) {
     patchFace(body, 0x5151, 2, 3);  // c = 3 in a 3-vertex object
     patchFace(body, 0x5252, 0, -1); // a = -1
     loadSivScene(scene, put("mesh.siv", wrapSivBody(body)));
-    EXPECT_EQ(scene.is3ds, 0);
+    EXPECT_EQ(scene.isTds, 0);
     ASSERT_EQ(scene.materials.size(), 2u);
     EXPECT_EQ(scene.materials[0].flags, uint32_t(MAT_TEXTURED));
     EXPECT_EQ(scene.materials[0].base.width, 16);
@@ -193,8 +193,8 @@ TEST_F(Assembly, UnreadableFilesLeaveTheSceneEmpty) {
     loadSivScene(b, put("notsiv.siv", {'P', 'S', 'I', 'V', 0, 0}));
     EXPECT_TRUE(b.meshes.empty());
     Scene c;
-    load3dsScene(c, root + "/data/none.3ds");
-    EXPECT_EQ(c.is3ds, 1);
+    loadTdsScene(c, root + "/data/none.3ds");
+    EXPECT_EQ(c.isTds, 1);
     EXPECT_TRUE(c.cameras.empty() && c.materials.empty() && c.meshes.empty());
 }
 
@@ -233,7 +233,7 @@ TEST_F(Assembly, TdsMaterialFlagTable) {
                                r.reflection,
                                r.bump});
     Scene scene;
-    load3dsScene(scene, put("flags.3ds", encodeTdsScene(s)));
+    loadTdsScene(scene, put("flags.3ds", encodeTdsScene(s)));
     ASSERT_EQ(scene.materials.size(), 8u);
     for (size_t i = 0; i < 8; ++i) {
         const Material& m = scene.materials[i];
@@ -261,8 +261,8 @@ TEST_F(Assembly, TdsMeshes) {
     auto at = std::search(bytes.begin(), bytes.end(), marker, marker + 4);
     ASSERT_NE(at, bytes.end());
     *at = 9;
-    load3dsScene(scene, put("meshes.3ds", bytes));
-    EXPECT_EQ(scene.is3ds, 1);
+    loadTdsScene(scene, put("meshes.3ds", bytes));
+    EXPECT_EQ(scene.isTds, 1);
     ASSERT_EQ(scene.meshes.size(), 4u);
     const Mesh& m = scene.meshes[0];
     EXPECT_EQ(m.materialIndex, 0);
@@ -303,7 +303,7 @@ TEST_F(Assembly, TdsCameraKeysAndDefaults) {
     ghost.name = "Ghost";
     s.nodes = {single, keyed, keyedTarget, ghost};
     Scene scene;
-    load3dsScene(scene, put("cameras.3ds", encodeTdsScene(s)));
+    loadTdsScene(scene, put("cameras.3ds", encodeTdsScene(s)));
     ASSERT_EQ(scene.cameras.size(), 3u);
 
     // Stored by the reader as (1, 3, -2) / (4, 6, -5); a single key counts as none.

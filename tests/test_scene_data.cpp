@@ -34,9 +34,9 @@ TEST_F(SceneData, EveryForgedSceneLoadsAsTheForgeMeantIt) {
         std::string path = dataPath("data/" + fs.file);
         Scene scene;
         ReportCapture cap; // textures load without a single complaint
-        fs.siv ? loadSivScene(scene, path) : load3dsScene(scene, path);
+        fs.siv ? loadSivScene(scene, path) : loadTdsScene(scene, path);
         for (const std::string& line : cap.lines) EXPECT_EQ(line.rfind("len: ", 0), 0u) << line;
-        EXPECT_EQ(scene.is3ds, fs.siv ? 0 : 1);
+        EXPECT_EQ(scene.isTds, fs.siv ? 0 : 1);
 
         ASSERT_EQ(scene.materials.size(), fs.materials.size());
         for (size_t m = 0; m < fs.materials.size(); ++m) {
@@ -46,7 +46,7 @@ TEST_F(SceneData, EveryForgedSceneLoadsAsTheForgeMeantIt) {
 
         ASSERT_EQ(scene.meshes.size(), fs.parts.size());
         for (size_t p = 0; p < fs.parts.size(); ++p) {
-            const RMesh& want = fs.parts[p].mesh;
+            const TriangleMesh& want = fs.parts[p].mesh;
             const Mesh& got = scene.meshes[p];
             ASSERT_EQ(got.vertexCount, static_cast<int32_t>(want.pos.size())) << p;
             ASSERT_EQ(got.faceCount, static_cast<int32_t>(want.tri.size())) << p;

@@ -34,9 +34,9 @@ Mesh triangle(bool reversed) {
     return m;
 }
 
-Scene wireScene(uint8_t is3ds, bool reversed) {
+Scene wireScene(uint8_t isTds, bool reversed) {
     Scene s;
-    s.is3ds = is3ds;
+    s.isTds = isTds;
     Material wire;
     setFlags(wire, MAT_WIRE);
     s.materials.push_back(wire);
@@ -70,7 +70,7 @@ class SceneDraw : public ::testing::Test {
 };
 
 TEST_F(SceneDraw, WindingRuleFollowsTheFileKind) {
-    bool lit[2][2]; // [is3ds][reversed]
+    bool lit[2][2]; // [isTds][reversed]
     for (uint8_t kind : {0, 1}) {
         for (bool reversed : {false, true}) {
             Scene s = wireScene(kind, reversed);

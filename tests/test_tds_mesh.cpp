@@ -85,7 +85,7 @@ Loaded loadBytes(const Bytes& bytes) {
     EXPECT_TRUE(writeFile(path.string(), bytes));
     Loaded l;
     ReportCapture capture;
-    l.ok = load3ds(l.mesh, path.string());
+    l.ok = loadTdsMesh(l.mesh, path.string());
     for (std::string line : capture.lines) {
         if (size_t at = line.find(path.string()); at != std::string::npos)
             line.replace(at, path.string().size(), "FILE");
@@ -98,7 +98,7 @@ Loaded loadBytes(const Bytes& bytes) {
 bool parses(const Bytes& bytes, const char* wanted = nullptr) {
     std::vector<TdsWorkVertex> v;
     std::vector<TdsWorkFace> f;
-    const bool ok = parse3dsMesh(bytes.data(), bytes.size(), wanted, v, f);
+    const bool ok = parseTdsMesh(bytes.data(), bytes.size(), wanted, v, f);
     for (const TdsWorkFace& x : f) // whatever parsed never names a missing vertex
         EXPECT_TRUE(x.a < static_cast<int>(v.size()) && x.b < static_cast<int>(v.size()) &&
                     x.c < static_cast<int>(v.size()));
@@ -154,11 +154,11 @@ TEST(TdsMesh, SelectsTheFirstObjectHoldingAMesh) {
     EXPECT_EQ(l.mesh.vertexCount, 3);
     std::vector<TdsWorkVertex> v;
     std::vector<TdsWorkFace> f;
-    ASSERT_TRUE(parse3dsMesh(file.data(), file.size(), "SECOND", v, f));
+    ASSERT_TRUE(parseTdsMesh(file.data(), file.size(), "SECOND", v, f));
     EXPECT_EQ(v.size(), 4u);
     EXPECT_TRUE(parses(file, std::string(63, 'Q').c_str()));
     EXPECT_FALSE(parses(file, longName.c_str()));
-    EXPECT_FALSE(parse3dsMesh(file.data(), file.size(), "third", v, f));
+    EXPECT_FALSE(parseTdsMesh(file.data(), file.size(), "third", v, f));
     EXPECT_TRUE(v.empty());
 
     // A first mesh without a face list fails, although a later object is complete.
@@ -190,7 +190,7 @@ TEST(TdsMesh, BadFilesFailWithTheirMessagesAndNeverOverrun) {
     EXPECT_FALSE(parses(tiny));
     Mesh mesh;
     ReportCapture capture;
-    EXPECT_FALSE(load3ds(mesh, "no/such/dir/missing.3ds"));
+    EXPECT_FALSE(loadTdsMesh(mesh, "no/such/dir/missing.3ds"));
     EXPECT_EQ(capture.lines, std::vector<std::string>{"ERROR!|Cant open no/such/dir/missing.3ds"});
 
     // Every truncation: as cut (the main chunk claims more than there is), and with the main

@@ -107,13 +107,13 @@ std::string tempFile(const std::string& name, const Bytes& bytes) {
     return path;
 }
 
-bool readBytes(const std::string& name, const Bytes& bytes, Scene3ds& s) {
-    return read3dsScene(tempFile(name, bytes), s);
+bool readBytes(const std::string& name, const Bytes& bytes, TdsSceneRecord& s) {
+    return readTdsScene(tempFile(name, bytes), s);
 }
 
 // Reads a file that must load.
-Scene3ds readOk(const std::string& name, const Bytes& bytes) {
-    Scene3ds s;
+TdsSceneRecord readOk(const std::string& name, const Bytes& bytes) {
+    TdsSceneRecord s;
     EXPECT_TRUE(readBytes(name, bytes, s)) << name;
     return s;
 }
@@ -136,9 +136,9 @@ TEST(TdsScene, GeometryAxesAndMapping) {
                    {0.25f, 0.75f, 1, 0}),
         chunk(0x4000, cat({ByteBuilder().str("Twin"), twin, twin})),
     });
-    Scene3ds s = readOk("geometry", file);
+    TdsSceneRecord s = readOk("geometry", file);
     ASSERT_EQ(s.objectCount, 3);
-    const Object3ds& o = s.objects[0];
+    const TdsObjectRecord& o = s.objects[0];
     EXPECT_EQ(o.name, "Box");
     EXPECT_EQ(o.vertexCount, 3);
     expectFloats(o.positions, {1, 3, -2, 4, 6, -5, -1, 8, 0}); // (x, y, z) kept as (x, z, -y)
@@ -172,7 +172,7 @@ TEST(TdsScene, MaterialGroupsAndMaps) {
         meshObject("plain", kTri, {0, 1, 2}, {"Plain"}),
         meshObject("afterbad", kTri, {0, 1, 2}, {"Tex", "Nope"}),
     });
-    Scene3ds s = readOk("materials", editorFile({mats, objs}));
+    TdsSceneRecord s = readOk("materials", editorFile({mats, objs}));
     ASSERT_EQ(s.materialCount, 5);
     EXPECT_EQ(s.materials[0].name, "Plain");
     const uint32_t maps[] = {0, MAP_TEXTURE, MAP_REFLECTION, 0,
@@ -197,7 +197,7 @@ TEST(TdsScene, MaterialGroupsAndMaps) {
     }
 
     // A group read before any material keeps the index.
-    Scene3ds e =
+    TdsSceneRecord e =
         readOk("early", editorFile({meshObject("e", kTri, {0, 1, 2}, {"L"}), material("L")}));
     EXPECT_EQ(e.objects[0].materialIndex, 0);
 }
@@ -222,14 +222,14 @@ TEST(TdsScene, CamerasLightsAndTracks) {
         node(0xB003, "Ghost", positionTrack({{0, 0, 0, 0, 0}})),
         node(0xB004, "Other", {}),
     }));
-    Scene3ds s = readOk("cameras", mainChunk(cat({scene, kf})));
+    TdsSceneRecord s = readOk("cameras", mainChunk(cat({scene, kf})));
     ASSERT_EQ(s.lightCount, 1);
     EXPECT_EQ(s.lights[0].kind, 1);
     EXPECT_FLOAT_EQ(s.lights[0].position[2], -2);
     EXPECT_FLOAT_EQ(s.lights[0].colour[1], 0.25f);
 
     ASSERT_EQ(s.cameraCount, 2);
-    const Camera3ds& cam = s.cameras[0];
+    const TdsCameraRecord& cam = s.cameras[0];
     EXPECT_EQ(cam.name, "Cam");
     EXPECT_EQ(cam.kind, 17);
     EXPECT_FLOAT_EQ(cam.position[1], 20);
@@ -240,7 +240,7 @@ TEST(TdsScene, CamerasLightsAndTracks) {
 
     // The object node takes no entry; camera, target, light, ghost camera, second target do.
     ASSERT_EQ(s.trackCount, 5);
-    const Track3ds& pos = s.tracks[0];
+    const TdsTrackRecord& pos = s.tracks[0];
     EXPECT_EQ(pos.kind, TRACK_CAMERA);
     EXPECT_EQ(pos.owner, 0);
     ASSERT_EQ(pos.keyCount, 4u);
@@ -267,19 +267,19 @@ TEST(TdsScene, SeventeenthNodeIsIgnored) {
         nodes = cat(
             {nodes, node(0xB003, "Cam", positionTrack({{static_cast<uint32_t>(i), 0, 0, 0, 0}}))});
     Bytes file = mainChunk(cat({editor(cameraObject("Cam", 0, 0, 0, 1, 1, 1)), keyframer(nodes)}));
-    Scene3ds s = readOk("seventeen", file);
-    EXPECT_EQ(s.trackCount, kMaxTracks3ds);
+    TdsSceneRecord s = readOk("seventeen", file);
+    EXPECT_EQ(s.trackCount, kMaxTdsTracks);
     // Entry 15 keeps the sixteenth node's key, not the seventeenth's.
     EXPECT_FLOAT_EQ(s.tracks[15].times[0], 15 * kSecondsPerFrame);
 }
 
 TEST(TdsScene, BadMagicMissingFileAndEmptyMain) {
-    Scene3ds s;
+    TdsSceneRecord s;
     s.objectCount = 7;
     s.cameraCount = 3;
     EXPECT_FALSE(readBytes("magic", chunk(0x4D4C, editor({})), s));
     EXPECT_EQ(s.objectCount + s.cameraCount, 10); // a refused file leaves the scene alone
-    EXPECT_FALSE(read3dsScene(::testing::TempDir() + "no/such/file.3ds", s));
+    EXPECT_FALSE(readTdsScene(::testing::TempDir() + "no/such/file.3ds", s));
     EXPECT_FALSE(readBytes("short", Bytes{0x4D, 0x4D, 6}, s));
     EXPECT_TRUE(readBytes("empty", chunk(0x4D4D, {}), s));
     EXPECT_EQ(s.objectCount, 0);
@@ -298,7 +298,7 @@ Bytes richFile() {
 
 TEST(TdsScene, TruncatedFilesKeepWhatWasRead) {
     Bytes full = richFile();
-    Scene3ds whole = readOk("whole", full);
+    TdsSceneRecord whole = readOk("whole", full);
     ASSERT_EQ(whole.objectCount, 2);
     ASSERT_EQ(whole.trackCount, 1);
     ASSERT_EQ(whole.tracks[0].keyCount, 2u);
@@ -306,10 +306,10 @@ TEST(TdsScene, TruncatedFilesKeepWhatWasRead) {
     // array matches its count.
     for (size_t cut = 6; cut < full.size(); ++cut) {
         Bytes part(full.begin(), full.begin() + static_cast<long>(cut));
-        Scene3ds s;
+        TdsSceneRecord s;
         ASSERT_TRUE(readBytes("cut", part, s)) << cut;
         ASSERT_LE(s.objectCount, 2) << cut;
-        for (const Object3ds& o : s.objects) {
+        for (const TdsObjectRecord& o : s.objects) {
             EXPECT_EQ(o.positions.size(), static_cast<size_t>(o.vertexCount) * 3) << cut;
             EXPECT_EQ(o.faces.size(), static_cast<size_t>(o.faceCount) * 3) << cut;
             EXPECT_EQ(o.mapping.size(), static_cast<size_t>(o.mappingCount) * 2) << cut;
@@ -319,7 +319,7 @@ TEST(TdsScene, TruncatedFilesKeepWhatWasRead) {
     }
     // A cut inside the keyframer keeps the whole editor part.
     Bytes part(full.begin(), full.end() - 10);
-    Scene3ds s = readOk("cutkf", part);
+    TdsSceneRecord s = readOk("cutkf", part);
     EXPECT_EQ(s.objectCount, 2);
     EXPECT_EQ(s.objects[1].faceCount, 2);
     EXPECT_EQ(s.cameraCount, 1);
@@ -332,7 +332,7 @@ TEST(TdsScene, LyingLengthsAndCountsStopTheWalk) {
     Bytes verts = chunk(0x4110, ByteBuilder().u16(1000).xyz(1, 2, 3).xyz(4, 5, 6));
     Bytes lying = editorFile({chunk(0x4000, cat({ByteBuilder().str("L"), chunk(0x4100, verts)})),
                               cameraObject("After", 0, 0, 0, 1, 1, 1)});
-    Scene3ds s = readOk("lyingcount", lying);
+    TdsSceneRecord s = readOk("lyingcount", lying);
     ASSERT_EQ(s.objectCount, 1);
     EXPECT_EQ(s.objects[0].vertexCount, 2);
     EXPECT_EQ(s.cameraCount, 0);
@@ -348,7 +348,7 @@ TEST(TdsScene, LyingLengthsAndCountsStopTheWalk) {
     // A key count of four billion in a small track allocates nothing large and keeps no key.
     Bytes huge = chunk(
         0xB020, ByteBuilder().u16(0).u32(0).u32(0).u32(0xffffffffu).u32(0).u16(0).xyz(1, 2, 3));
-    Scene3ds v = readOk("hugekeys", mainChunk(keyframer(node(0xB003, "C", huge))));
+    TdsSceneRecord v = readOk("hugekeys", mainChunk(keyframer(node(0xB003, "C", huge))));
     EXPECT_EQ(v.trackCount, 1);
     EXPECT_EQ(v.tracks[0].keyCount, 1u);
 }
@@ -358,7 +358,7 @@ TEST(TdsScene, LongNamesAreBoundedToTheirRecords) {
     Bytes file = editorFile({material(longName, map(0xA200, std::string(400, 'f'))),
                              meshObject(longName, {0, 0, 0}, {}, {longName}),
                              cameraObject(longName, 0, 0, 0, 1, 1, 1)});
-    Scene3ds s = readOk("long", file);
+    TdsSceneRecord s = readOk("long", file);
     EXPECT_EQ(s.materials[0].name.size(), kMaterialNameMax);
     EXPECT_EQ(s.materials[0].textureMap.size(), kMaterialNameMax);
     EXPECT_EQ(s.objects[0].name.size(), kObjectNameMax);
@@ -366,7 +366,7 @@ TEST(TdsScene, LongNamesAreBoundedToTheirRecords) {
     EXPECT_EQ(s.cameras[0].name.size(), kNodeNameMax);
     // A name with no NUL before its chunk ends takes the chunk, and the walk goes on.
     Bytes unterminated = chunk(0x4000, Bytes(20, 'x'));
-    Scene3ds t =
+    TdsSceneRecord t =
         readOk("unterminated", editorFile({unterminated, cameraObject("C", 0, 0, 0, 1, 1, 1)}));
     EXPECT_EQ(t.cameraCount, 1);
 }

@@ -186,7 +186,8 @@ V3 rotateToCamera(const View& v, V3 n) {
 
 // Draws a mesh given in the presentation's axes, front faces only (wound toward the viewer),
 // with texture pairs as the renderer derives them from the material flags.
-void drawMesh(Frame& f, const View& view, const RMesh& mesh, V3 offset, const PreviewMaterial& m) {
+void drawMesh(Frame& f, const View& view, const TriangleMesh& mesh, V3 offset,
+              const PreviewMaterial& m) {
     if (m.flags & 0x1 && !(m.flags & 0xA)) {
         // Wireframe: white outlines.
         for (const auto& t : mesh.tri)

@@ -7,22 +7,22 @@
 
 namespace tw {
 
-int addVertex(RMesh& m, V3 p, TexUV uv) {
+int addVertex(TriangleMesh& m, V3 p, TexUV uv) {
     m.pos.push_back(p);
     m.uv.push_back(uv);
     return static_cast<int>(m.pos.size()) - 1;
 }
 
-void addTri(RMesh& m, int a, int b, int c) {
+void addTri(TriangleMesh& m, int a, int b, int c) {
     m.tri.push_back({a, b, c});
 }
 
-void addQuad(RMesh& m, int a, int b, int c, int d) {
+void addQuad(TriangleMesh& m, int a, int b, int c, int d) {
     addTri(m, a, b, c);
     addTri(m, a, c, d);
 }
 
-void append(RMesh& dst, const RMesh& src) {
+void append(TriangleMesh& dst, const TriangleMesh& src) {
     int base = static_cast<int>(dst.pos.size());
     dst.pos.insert(dst.pos.end(), src.pos.begin(), src.pos.end());
     dst.uv.insert(dst.uv.end(), src.uv.begin(), src.uv.end());
@@ -30,17 +30,17 @@ void append(RMesh& dst, const RMesh& src) {
     for (auto t : src.tri) dst.tri.push_back({t[0] + base, t[1] + base, t[2] + base});
 }
 
-void flipFaces(RMesh& m) {
+void flipFaces(TriangleMesh& m) {
     for (auto& t : m.tri) std::swap(t[1], t[2]);
 }
 
-V3 faceNormal(const RMesh& m, size_t face) {
+V3 faceNormal(const TriangleMesh& m, size_t face) {
     const auto& t = m.tri[face];
     V3 a = m.pos[t[0]], b = m.pos[t[1]], c = m.pos[t[2]];
     return cross(b - a, c - a);
 }
 
-void orientAbout(RMesh& m, V3 centre, bool outward) {
+void orientAbout(TriangleMesh& m, V3 centre, bool outward) {
     for (size_t f = 0; f < m.tri.size(); ++f) {
         const auto& t = m.tri[f];
         V3 mid = (m.pos[t[0]] + m.pos[t[1]] + m.pos[t[2]]) * (1.0f / 3.0f);
@@ -49,7 +49,7 @@ void orientAbout(RMesh& m, V3 centre, bool outward) {
     }
 }
 
-std::vector<V3> vertexNormals(const RMesh& m) {
+std::vector<V3> vertexNormals(const TriangleMesh& m) {
     std::vector<V3> n(m.pos.size());
     for (size_t f = 0; f < m.tri.size(); ++f) {
         V3 fn = faceNormal(m, f);
@@ -59,21 +59,21 @@ std::vector<V3> vertexNormals(const RMesh& m) {
     return n;
 }
 
-void translate(RMesh& m, V3 d) {
+void translate(TriangleMesh& m, V3 d) {
     for (V3& p : m.pos) p = p + d;
 }
 
-void scaleBy(RMesh& m, V3 s) {
+void scaleBy(TriangleMesh& m, V3 s) {
     for (V3& p : m.pos) p = {p.x * s.x, p.y * s.y, p.z * s.z};
 }
 
-void rotateY(RMesh& m, float a) {
+void rotateY(TriangleMesh& m, float a) {
     float c = std::cos(a), s = std::sin(a);
     for (V3& p : m.pos) p = {p.x * c + p.z * s, p.y, -p.x * s + p.z * c};
 }
 
-RMesh unshared(const RMesh& m) {
-    RMesh out;
+TriangleMesh unshared(const TriangleMesh& m) {
+    TriangleMesh out;
     out.name = m.name;
     for (const auto& t : m.tri) {
         int a = addVertex(out, m.pos[t[0]], m.uv.empty() ? TexUV{} : m.uv[t[0]]);
@@ -84,8 +84,8 @@ RMesh unshared(const RMesh& m) {
     return out;
 }
 
-RMesh icosphere(int subdivisions, float radius) {
-    RMesh m;
+TriangleMesh icosphere(int subdivisions, float radius) {
+    TriangleMesh m;
     const float t = (1.0f + std::sqrt(5.0f)) / 2.0f;
     const V3 base[12] = {{-1, t, 0},  {1, t, 0},  {-1, -t, 0}, {1, -t, 0}, {0, -1, t},  {0, 1, t},
                          {0, -1, -t}, {0, 1, -t}, {t, 0, -1},  {t, 0, 1},  {-t, 0, -1}, {-t, 0, 1}};
@@ -120,8 +120,8 @@ RMesh icosphere(int subdivisions, float radius) {
     return m;
 }
 
-RMesh box(V3 lo, V3 hi, float uvScale) {
-    RMesh m;
+TriangleMesh box(V3 lo, V3 hi, float uvScale) {
+    TriangleMesh m;
     V3 c = (lo + hi) * 0.5f;
     // Six faces, each with its own four corners so that the mapping tiles per face.
     for (int axis = 0; axis < 3; ++axis) {
@@ -149,8 +149,9 @@ RMesh box(V3 lo, V3 hi, float uvScale) {
     return m;
 }
 
-RMesh torusKnot(int p, int q, float bigR, float smallR, float tube, int segments, int sides) {
-    RMesh m;
+TriangleMesh torusKnot(int p, int q, float bigR, float smallR, float tube, int segments,
+                       int sides) {
+    TriangleMesh m;
     auto curve = [&](float s) {
         float r = bigR + smallR * std::cos(q * s);
         return V3{r * std::cos(p * s), smallR * std::sin(q * s), r * std::sin(p * s)};
@@ -192,9 +193,9 @@ RMesh torusKnot(int p, int q, float bigR, float smallR, float tube, int segments
     return m;
 }
 
-RMesh tube(const std::vector<V3>& path, float radius, int sides, bool closed, bool inward,
-           float uvAlong, float uvAround) {
-    RMesh m;
+TriangleMesh tube(const std::vector<V3>& path, float radius, int sides, bool closed, bool inward,
+                  float uvAlong, float uvAround) {
+    TriangleMesh m;
     size_t n = path.size();
     const float twoPi = 6.2831853f;
     V3 prevN{0, -1, 0};
@@ -237,12 +238,12 @@ RMesh tube(const std::vector<V3>& path, float radius, int sides, bool closed, bo
 
 // ---- conversions ----
 
-static void checkSize(const RMesh& m) {
+static void checkSize(const TriangleMesh& m) {
     if (m.pos.size() > 65535 || m.tri.size() > 65535)
         throw std::length_error("mesh " + m.name + " is too large for a 3ds file");
 }
 
-TdsMesh toTdsSingle(const RMesh& m) {
+TdsMesh toTdsSingle(const TriangleMesh& m) {
     checkSize(m);
     TdsMesh t;
     t.name = m.name;
@@ -257,7 +258,7 @@ TdsMesh toTdsSingle(const RMesh& m) {
     return t;
 }
 
-TdsMesh toTdsScene(const RMesh& m, const std::string& material) {
+TdsMesh toTdsScene(const TriangleMesh& m, const std::string& material) {
     checkSize(m);
     TdsMesh t = toTdsSingle(m);
     for (size_t i = 0; i < m.pos.size(); ++i) t.vertices[i] = {m.pos[i].x, -m.pos[i].z, m.pos[i].y};
@@ -276,7 +277,7 @@ std::array<float, 3> toSivPoint(V3 p) {
     return {p.x, -p.y, p.z};
 }
 
-SivObject toSiv(const RMesh& m, int material) {
+SivObject toSiv(const TriangleMesh& m, int material) {
     SivObject o;
     o.name = m.name;
     std::vector<V3> n = vertexNormals(m);

@@ -45,48 +45,48 @@ struct TexUV {
     float u = 0, v = 0;
 };
 
-struct RMesh {
+struct TriangleMesh {
     std::string name;
     std::vector<V3> pos;
     std::vector<TexUV> uv; // one per vertex (may be empty)
     std::vector<std::array<int, 3>> tri;
 };
 
-int addVertex(RMesh& m, V3 p, TexUV uv = {});
-void addTri(RMesh& m, int a, int b, int c);
-void addQuad(RMesh& m, int a, int b, int c, int d); // (a, b, c) and (a, c, d)
-void append(RMesh& dst, const RMesh& src);
-void flipFaces(RMesh& m);
-V3 faceNormal(const RMesh& m, size_t face); // unnormalised (b - a) x (c - a)
+int addVertex(TriangleMesh& m, V3 p, TexUV uv = {});
+void addTri(TriangleMesh& m, int a, int b, int c);
+void addQuad(TriangleMesh& m, int a, int b, int c, int d); // (a, b, c) and (a, c, d)
+void append(TriangleMesh& dst, const TriangleMesh& src);
+void flipFaces(TriangleMesh& m);
+V3 faceNormal(const TriangleMesh& m, size_t face); // unnormalised (b - a) x (c - a)
 // Winds every face so that its normal points away from (outward) or towards (inward) the
 // point `centre` seen from the face's centroid.
-void orientAbout(RMesh& m, V3 centre, bool outward);
+void orientAbout(TriangleMesh& m, V3 centre, bool outward);
 // Smooth, area-weighted vertex normals (what the presentation computes for 3DS meshes).
-std::vector<V3> vertexNormals(const RMesh& m);
-void translate(RMesh& m, V3 d);
-void scaleBy(RMesh& m, V3 s);
-void rotateY(RMesh& m, float radians);
+std::vector<V3> vertexNormals(const TriangleMesh& m);
+void translate(TriangleMesh& m, V3 d);
+void scaleBy(TriangleMesh& m, V3 s);
+void rotateY(TriangleMesh& m, float radians);
 // Gives every face its own three vertices (faceted shading, free per-face mapping).
-RMesh unshared(const RMesh& m);
+TriangleMesh unshared(const TriangleMesh& m);
 
 // ---- builders (all oriented outward unless said otherwise) ----
-RMesh icosphere(int subdivisions, float radius);
-RMesh box(V3 lo, V3 hi, float uvScale); // uv tiles every uvScale units
-RMesh torusKnot(int p, int q, float bigR, float smallR, float tube, int segments, int sides);
+TriangleMesh icosphere(int subdivisions, float radius);
+TriangleMesh box(V3 lo, V3 hi, float uvScale); // uv tiles every uvScale units
+TriangleMesh torusKnot(int p, int q, float bigR, float smallR, float tube, int segments, int sides);
 // A tube through a closed or open list of path points; inward: faces seen from inside.
-RMesh tube(const std::vector<V3>& path, float radius, int sides, bool closed, bool inward,
-           float uvAlong, float uvAround);
+TriangleMesh tube(const std::vector<V3>& path, float radius, int sides, bool closed, bool inward,
+                  float uvAlong, float uvAround);
 
 // ---- format conversions ----
 // Single-mesh 3DS: the reader turns file (x, y, z) into (x, -z, y); uv1 = (1 - u, v).
-TdsMesh toTdsSingle(const RMesh& m);
+TdsMesh toTdsSingle(const TriangleMesh& m);
 // Scene 3DS mesh: the scene reader turns file (x, y, z) into (x, z, -y); uv1 = (1 - u, v).
-TdsMesh toTdsScene(const RMesh& m, const std::string& material);
+TdsMesh toTdsScene(const TriangleMesh& m, const std::string& material);
 // Scene 3DS camera points: loaders end with (-x, -z, -y) of the file's (x, y, z).
 std::array<float, 3> toTdsCameraPoint(V3 p);
 // SIV: y is negated on loading and the mirrored winding rule draws the mesh, so faces are
 // stored with the other winding; normals are kept as given; uv1 = (u, 1 - v).
-SivObject toSiv(const RMesh& m, int material);
+SivObject toSiv(const TriangleMesh& m, int material);
 std::array<float, 3> toSivPoint(V3 p);
 
 } // namespace tw

@@ -13,7 +13,7 @@ namespace tw {
 struct ForgeMesh {
     std::string file;
     std::string role;
-    RMesh mesh;
+    TriangleMesh mesh;
     V3 objectPosition;   // where its scene places it
     V3 eye, target;      // the scene's camera
     float fovDegrees;    // the field of view the scene draws it with
@@ -30,7 +30,7 @@ struct ForgeMaterial {
 };
 
 struct ForgePart {
-    RMesh mesh; // one material per part: both loaders take one material per mesh
+    TriangleMesh mesh; // one material per part: both loaders take one material per mesh
     int material = 0;
 };
 

@@ -11,7 +11,7 @@ namespace tw {
 
 namespace {
 
-std::vector<uint8_t> encode3dsScene(const ForgeScene& s) {
+std::vector<uint8_t> encodeAsTds(const ForgeScene& s) {
     TdsScene t;
     for (const ForgeMaterial& m : s.materials) {
         TdsMaterial tm;
@@ -23,7 +23,7 @@ std::vector<uint8_t> encode3dsScene(const ForgeScene& s) {
     }
     int n = 0;
     for (const ForgePart& p : s.parts) {
-        RMesh named = p.mesh;
+        TriangleMesh named = p.mesh;
         named.name = p.mesh.name + std::to_string(n++);
         t.meshes.push_back(toTdsScene(named, s.materials[p.material].name));
     }
@@ -57,7 +57,7 @@ std::vector<uint8_t> encode3dsScene(const ForgeScene& s) {
     return encodeTdsScene(t);
 }
 
-std::vector<uint8_t> encodeSivScene(const ForgeScene& s) {
+std::vector<uint8_t> encodeAsSiv(const ForgeScene& s) {
     SivFile f;
     f.name = s.file;
     std::vector<std::string> textures;
@@ -104,7 +104,7 @@ std::vector<uint8_t> encodeMesh(const ForgeMesh& m) {
 }
 
 std::vector<uint8_t> encodeScene(const ForgeScene& s) {
-    return s.siv ? encodeSivScene(s) : encode3dsScene(s);
+    return s.siv ? encodeAsSiv(s) : encodeAsTds(s);
 }
 
 uint32_t loadedFlags(const ForgeScene& s, int material) {

@@ -11,17 +11,17 @@ namespace tw {
 constexpr float kPi = 3.14159265f;
 const V3 kUp = {0, -1, 0};
 
-void orientUp(RMesh& m);
-RMesh octahedron(const std::string& name, V3 c, float r, float stretch);
-RMesh column(const std::string& name, V3 base, float top, float radius, int sides);
-RMesh quad(const std::string& name, V3 a, V3 b, V3 c, V3 d, V3 facing, float uvScale);
-void sphericalUV(RMesh& m);
+void orientUp(TriangleMesh& m);
+TriangleMesh octahedron(const std::string& name, V3 c, float r, float stretch);
+TriangleMesh column(const std::string& name, V3 base, float top, float radius, int sides);
+TriangleMesh quad(const std::string& name, V3 a, V3 b, V3 c, V3 d, V3 facing, float uvScale);
+void sphericalUV(TriangleMesh& m);
 
 // A heightfield over x (x0..x1) and z (z0..z1), y = height(x, z), seen from above.
 template <class H>
-RMesh heightfield(const std::string& name, float x0, float x1, float z0, float z1, int nx, int nz,
-                  H height, float uvScale) {
-    RMesh m;
+TriangleMesh heightfield(const std::string& name, float x0, float x1, float z0, float z1, int nx,
+                         int nz, H height, float uvScale) {
+    TriangleMesh m;
     m.name = name;
     for (int j = 0; j <= nz; ++j)
         for (int i = 0; i <= nx; ++i) {

@@ -13,9 +13,9 @@ namespace {
 
 // A geodesic lattice: every face of a subdivided icosahedron becomes a triangular frame,
 // drawn from both sides so the far struts show through the openings.
-RMesh lattice() {
-    RMesh ico = icosphere(1, 400);
-    RMesh out;
+TriangleMesh lattice() {
+    TriangleMesh ico = icosphere(1, 400);
+    TriangleMesh out;
     out.name = "geo2";
     for (auto& t : ico.tri) {
         V3 a = ico.pos[t[0]], b = ico.pos[t[1]], c = ico.pos[t[2]];
@@ -23,7 +23,7 @@ RMesh lattice() {
         V3 corner[3] = {a, b, c};
         V3 inner[3];
         for (int k = 0; k < 3; ++k) inner[k] = g + (corner[k] - g) * 0.68f;
-        RMesh frame;
+        TriangleMesh frame;
         for (int k = 0; k < 3; ++k) {
             int k1 = (k + 1) % 3;
             int i0 = addVertex(frame, corner[k]), i1 = addVertex(frame, corner[k1]);
@@ -31,7 +31,7 @@ RMesh lattice() {
             addQuad(frame, i0, i1, i2, i3);
         }
         orientAbout(frame, {0, 0, 0}, true);
-        RMesh back = frame;
+        TriangleMesh back = frame;
         flipFaces(back);
         append(out, frame);
         append(out, back);
@@ -43,13 +43,13 @@ RMesh lattice() {
 
 // The faceted sky: a jittered geodesic sphere of separate shards, wound to be seen from
 // inside. Radius 3000 holds cameras 400 to 1600 units from its centre with room to spare.
-RMesh faceted() {
-    RMesh s = icosphere(3, 1.0f);
+TriangleMesh faceted() {
+    TriangleMesh s = icosphere(3, 1.0f);
     for (size_t i = 0; i < s.pos.size(); ++i) {
         float j = 0.9925f + 0.015f * hashUnit(static_cast<int32_t>(i), 0, 0, 4242);
         s.pos[i] = s.pos[i] * (3000.0f * j);
     }
-    RMesh out;
+    TriangleMesh out;
     out.name = "skygeo";
     for (auto& t : s.tri) {
         V3 a = s.pos[t[0]], b = s.pos[t[1]], c = s.pos[t[2]];
@@ -65,16 +65,16 @@ RMesh faceted() {
 
 // The knot that twists: within 100 units of its centre so the camera at 600 units with a
 // 30 degree view keeps it whole while its vertices turn.
-RMesh knot() {
-    RMesh m = torusKnot(2, 3, 55, 25, 16, 180, 12);
+TriangleMesh knot() {
+    TriangleMesh m = torusKnot(2, 3, 55, 25, 16, 180, 12);
     m.name = "ting";
     return m;
 }
 
 // A spiked star: a geodesic ball whose first-level vertices are drawn out into spikes;
 // within 56 units so it fits the 30 degree view from 300 units while it tips.
-RMesh spikes() {
-    RMesh s = icosphere(2, 26);
+TriangleMesh spikes() {
+    TriangleMesh s = icosphere(2, 26);
     for (size_t i = 0; i < s.pos.size(); ++i) {
         if (i < 12)
             s.pos[i] = s.pos[i] * (55.0f / 26.0f);
@@ -82,7 +82,7 @@ RMesh spikes() {
             s.pos[i] = s.pos[i] * (36.0f / 26.0f);
     }
     orientAbout(s, {0, 0, 0}, true);
-    RMesh out = unshared(s);
+    TriangleMesh out = unshared(s);
     out.name = "spike";
     sphericalUV(out);
     return out;
@@ -92,7 +92,7 @@ RMesh spikes() {
 
 std::vector<ForgeMesh> makeMeshes() {
     // Each scene places its mesh at the origin and looks at it from `distance` in front.
-    auto seen = [](const char* file, const char* role, RMesh mesh, float distance, float fov,
+    auto seen = [](const char* file, const char* role, TriangleMesh mesh, float distance, float fov,
                    const char* texture, bool envMapped) {
         return ForgeMesh{file,      role, std::move(mesh), {0, 0, 0}, {0, 0, -distance},
                          {0, 0, 0}, fov,  texture,         envMapped};

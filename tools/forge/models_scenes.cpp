@@ -11,7 +11,7 @@ namespace tw {
 
 namespace {
 
-void addPart(ForgeScene& s, RMesh mesh, int material) {
+void addPart(ForgeScene& s, TriangleMesh mesh, int material) {
     s.parts.push_back({std::move(mesh), material});
 }
 
@@ -33,7 +33,7 @@ ForgeScene tarnScene() {
                 300),
             0);
     // Peaks: a ring of rock rising from the shore.
-    RMesh ring;
+    TriangleMesh ring;
     ring.name = "peaks";
     const int sectors = 72, rows = 4;
     const float radii[rows + 1] = {620, 720, 820, 920, 1100};
@@ -59,7 +59,7 @@ ForgeScene tarnScene() {
     orientUp(ring);
     addPart(s, ring, 1);
     // Standing stones on the shore.
-    RMesh stones;
+    TriangleMesh stones;
     stones.name = "stones";
     for (int i = 0; i < 7; ++i) {
         float a = 2 * kPi * (i + 0.3f) / 7;
@@ -103,7 +103,7 @@ ForgeScene valleyScene() {
                 },
                 400),
             0);
-    RMesh arches;
+    TriangleMesh arches;
     arches.name = "arches";
     for (int k = 0; k < 7; ++k) {
         float z = 500 + 800.0f * k;
@@ -115,7 +115,7 @@ ForgeScene valleyScene() {
         append(arches, tube(path, 20, 8, false, false, 0.25f, 1));
     }
     addPart(s, arches, 1);
-    RMesh beacons;
+    TriangleMesh beacons;
     beacons.name = "beacons";
     for (int k = 0; k < 12; ++k) {
         float z = 300 + 480.0f * k;
@@ -152,7 +152,7 @@ ForgeScene spiralScene() {
                    {"frost", "tw_frost.tga", "", "", false},
                    {"column", "tw_rock.tga", "", "", false},
                    {"rust", "tw_rust.tga", "", "", false}};
-    RMesh warm, cold;
+    TriangleMesh warm, cold;
     warm.name = "warm";
     cold.name = "cold";
     for (int k = 0; k < 28; ++k) {
@@ -160,17 +160,17 @@ ForgeScene spiralScene() {
         float r = 150 + 8.0f * (k % 4);
         float y = 220 - 24.0f * k;
         V3 c = {r * std::cos(a), y, r * std::sin(a)};
-        RMesh b = box({-38, -14, -22}, {38, 14, 22}, 40);
+        TriangleMesh b = box({-38, -14, -22}, {38, 14, 22}, 40);
         rotateY(b, -a);
         translate(b, c);
         append(k % 2 ? cold : warm, b);
     }
     addPart(s, warm, 0);
     addPart(s, cold, 1);
-    RMesh col = column("column", {0, 320, 0}, -520, 40, 16);
+    TriangleMesh col = column("column", {0, 320, 0}, -520, 40, 16);
     addPart(s, col, 2);
     // The dome: seen from inside, well clear of the camera's orbit (720 units out).
-    RMesh dome = icosphere(3, 1500);
+    TriangleMesh dome = icosphere(3, 1500);
     orientAbout(dome, {0, 0, 0}, false);
     dome = unshared(dome);
     sphericalUV(dome);
@@ -206,14 +206,15 @@ ForgeScene tunnelScene() {
                    {"lights", "tw_lights.tga", "", "", false}};
     std::vector<V3> path;
     for (int i = 0; i <= 190; ++i) path.push_back(tunnelPath(-100 + 25.0f * i));
-    RMesh walls = tube(path, 70, 14, false, true, 0.1f, 2);
+    TriangleMesh walls = tube(path, 70, 14, false, true, 0.1f, 2);
     walls.name = "walls";
     addPart(s, walls, 0);
-    RMesh rings;
+    TriangleMesh rings;
     rings.name = "rings";
     for (int k = 0; k < 18; ++k) {
         float z = 100 + 250.0f * k;
-        RMesh r = tube({tunnelPath(z - 14), tunnelPath(z + 14)}, 64, 14, false, true, 1.0f, 3);
+        TriangleMesh r =
+            tube({tunnelPath(z - 14), tunnelPath(z + 14)}, 64, 14, false, true, 1.0f, 3);
         append(rings, r);
     }
     addPart(s, rings, 1);
@@ -247,7 +248,7 @@ ForgeScene roomScene() {
                    {"screen", "tw_screen.tga", "", "", false}};
     const float x0 = -320, x1 = 320, top = -200, floorY = 100, z0 = -420, z1 = 420;
     const V3 centre = {0, -50, 0};
-    RMesh walls;
+    TriangleMesh walls;
     walls.name = "walls";
     append(walls, quad("w", {x0, top, z1}, {x1, top, z1}, {x1, floorY, z1}, {x0, floorY, z1},
                        {0, 0, -1}, 160));
@@ -264,9 +265,9 @@ ForgeScene roomScene() {
             quad("floor", {x0, floorY, z0}, {x1, floorY, z0}, {x1, floorY, z1}, {x0, floorY, z1},
                  {0, -1, 0}, 160),
             1);
-    RMesh chrome;
+    TriangleMesh chrome;
     chrome.name = "chrome";
-    RMesh ball = icosphere(2, 55);
+    TriangleMesh ball = icosphere(2, 55);
     translate(ball, {110, 0, 170});
     append(chrome, ball);
     append(chrome, column("c", {-230, floorY, 260}, top, 26, 12));
@@ -278,7 +279,7 @@ ForgeScene roomScene() {
     append(chrome, box({-158, -172, 400}, {-150, 40, 412}, 40));
     append(chrome, box({150, -172, 400}, {158, 40, 412}, 40));
     addPart(s, chrome, 2);
-    RMesh glassPanes;
+    TriangleMesh glassPanes;
     glassPanes.name = "glass";
     append(glassPanes, quad("g", {-200, -120, -40}, {-80, -120, 60}, {-80, floorY, 60},
                             {-200, floorY, -40}, {1, 0, -1}, 220));
@@ -286,7 +287,7 @@ ForgeScene roomScene() {
                             {170, floorY, -120}, {-1, 0, -1}, 220));
     addPart(s, glassPanes, 3);
     // The live screen: the whole previous frame maps onto it, top row at the top.
-    RMesh screen;
+    TriangleMesh screen;
     screen.name = "screen";
     int a = addVertex(screen, {-150, -164, 399}, {0, 0});
     int b = addVertex(screen, {150, -164, 399}, {1, 0});

@@ -10,13 +10,13 @@
 namespace tw {
 
 // Winds every face to be seen from above.
-void orientUp(RMesh& m) {
+void orientUp(TriangleMesh& m) {
     for (size_t f = 0; f < m.tri.size(); ++f)
         if (dot(faceNormal(m, f), kUp) < 0) std::swap(m.tri[f][1], m.tri[f][2]);
 }
 
-RMesh octahedron(const std::string& name, V3 c, float r, float stretch) {
-    RMesh m;
+TriangleMesh octahedron(const std::string& name, V3 c, float r, float stretch) {
+    TriangleMesh m;
     m.name = name;
     const V3 p[6] = {{r, 0, 0}, {-r, 0, 0}, {0, r * stretch, 0}, {0, -r * stretch, 0},
                      {0, 0, r}, {0, 0, -r}};
@@ -30,16 +30,16 @@ RMesh octahedron(const std::string& name, V3 c, float r, float stretch) {
 }
 
 // A vertical column (closed sides, no caps) from y0 down to y1.
-RMesh column(const std::string& name, V3 base, float top, float radius, int sides) {
-    RMesh m = tube({{base.x, base.y, base.z}, {base.x, top, base.z}}, radius, sides, false, false,
-                   1.0f, 2.0f);
+TriangleMesh column(const std::string& name, V3 base, float top, float radius, int sides) {
+    TriangleMesh m = tube({{base.x, base.y, base.z}, {base.x, top, base.z}}, radius, sides, false,
+                          false, 1.0f, 2.0f);
     m.name = name;
     return m;
 }
 
 // A flat quad from four corners in order; seen from the side `facing` points to.
-RMesh quad(const std::string& name, V3 a, V3 b, V3 c, V3 d, V3 facing, float uvScale) {
-    RMesh m;
+TriangleMesh quad(const std::string& name, V3 a, V3 b, V3 c, V3 d, V3 facing, float uvScale) {
+    TriangleMesh m;
     m.name = name;
     V3 e1 = normalised(b - a), e2 = normalised(d - a);
     auto uvOf = [&](V3 p) { return TexUV{dot(p - a, e1) / uvScale, dot(p - a, e2) / uvScale}; };
@@ -52,7 +52,7 @@ RMesh quad(const std::string& name, V3 a, V3 b, V3 c, V3 d, V3 facing, float uvS
 }
 
 // Spherical mapping with each face kept on one side of the longitude seam.
-void sphericalUV(RMesh& m) {
+void sphericalUV(TriangleMesh& m) {
     m.uv.resize(m.pos.size());
     for (auto& t : m.tri) {
         float u[3], v[3];

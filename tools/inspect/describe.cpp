@@ -120,10 +120,10 @@ bool describeSiv(std::span<const uint8_t> file, const std::string& path, Json& j
     return true;
 }
 
-bool describe3ds(std::span<const uint8_t> file, const std::string& path, Json& j,
+bool describeTds(std::span<const uint8_t> file, const std::string& path, Json& j,
                  std::string& error, const std::vector<std::string>&) {
-    Scene3ds raw;
-    if (!read3dsScene(file, path, raw)) {
+    TdsSceneRecord raw;
+    if (!readTdsScene(file, path, raw)) {
         error = "not a 3DS file (no main chunk 0x4D4D)";
         return false;
     }
@@ -131,21 +131,21 @@ bool describe3ds(std::span<const uint8_t> file, const std::string& path, Json& j
     // The single-mesh reading, as the mesh scenes would load this file.
     Mesh single;
     {
-        bool ok = load3ds(single, file, path);
+        bool ok = loadTdsMesh(single, file, path);
         j.beginObject("mesh");
         j.value("readable", ok);
         j.value("vertices", single.vertexCount).value("faces", single.faceCount);
         j.endObject();
     }
     Scene scene;
-    assemble3dsScene(scene, raw, path);
+    assembleTdsScene(scene, raw, path);
     j.beginObject("counts");
     j.value("objects", raw.objectCount).value("materials", raw.materialCount);
     j.value("lights", raw.lightCount).value("cameras", raw.cameraCount);
     j.value("tracks", raw.trackCount);
     j.endObject();
     j.beginArray("objects");
-    for (const Object3ds& o : raw.objects) {
+    for (const TdsObjectRecord& o : raw.objects) {
         j.beginObject();
         j.value("name", o.name);
         j.value("vertices", o.vertexCount).value("faces", o.faceCount);
@@ -155,7 +155,7 @@ bool describe3ds(std::span<const uint8_t> file, const std::string& path, Json& j
     j.endArray();
     j.beginArray("materials");
     for (size_t i = 0; i < raw.materials.size(); ++i) {
-        const Material3ds& m = raw.materials[i];
+        const TdsMaterialRecord& m = raw.materials[i];
         j.beginObject();
         j.value("name", m.name).value("maps", hex(m.maps));
         if (m.maps & MAP_TEXTURE) j.value("textureMap", m.textureMap);
@@ -167,7 +167,7 @@ bool describe3ds(std::span<const uint8_t> file, const std::string& path, Json& j
     j.endArray();
     j.beginArray("cameras");
     for (size_t i = 0; i < raw.cameras.size(); ++i) {
-        const Camera3ds& c = raw.cameras[i];
+        const TdsCameraRecord& c = raw.cameras[i];
         j.beginObject();
         j.value("name", c.name);
         j.vec3("position", c.position[0], c.position[1], c.position[2]);
@@ -178,7 +178,7 @@ bool describe3ds(std::span<const uint8_t> file, const std::string& path, Json& j
     j.endArray();
     j.beginArray("tracks");
     for (int t = 0; t < raw.trackCount; ++t) {
-        const Track3ds& tr = raw.tracks[static_cast<size_t>(t)];
+        const TdsTrackRecord& tr = raw.tracks[static_cast<size_t>(t)];
         j.beginObject();
         j.value("kind", tr.kind == TRACK_CAMERA   ? "camera"
                         : tr.kind == TRACK_TARGET ? "target"

@@ -19,7 +19,7 @@ using Describe = bool (*)(std::span<const uint8_t> file, const std::string& path
 bool describeSiv(std::span<const uint8_t> file, const std::string& path, Json& j,
                  std::string& error, const std::vector<std::string>& lines);
 // A 3DS file read both as a single mesh and as a scene.
-bool describe3ds(std::span<const uint8_t> file, const std::string& path, Json& j,
+bool describeTds(std::span<const uint8_t> file, const std::string& path, Json& j,
                  std::string& error, const std::vector<std::string>& lines);
 bool describeTga(std::span<const uint8_t> file, const std::string& path, Json& j,
                  std::string& error, const std::vector<std::string>& lines);

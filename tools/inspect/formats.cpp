@@ -52,18 +52,18 @@ void exerciseTdsMesh(std::span<const uint8_t> bytes) {
     ReportCapture quiet;
     std::vector<TdsWorkVertex> vertices;
     std::vector<TdsWorkFace> faces;
-    parse3dsMesh(bytes.data(), bytes.size(), nullptr, vertices, faces);
-    parse3dsMesh(bytes.data(), bytes.size(), "Box", vertices, faces);
+    parseTdsMesh(bytes.data(), bytes.size(), nullptr, vertices, faces);
+    parseTdsMesh(bytes.data(), bytes.size(), "Box", vertices, faces);
     Mesh mesh;
-    load3ds(mesh, bytes, "fuzz.3ds");
+    loadTdsMesh(mesh, bytes, "fuzz.3ds");
 }
 
 void exerciseTdsScene(std::span<const uint8_t> bytes) {
     ReportCapture quiet;
     quietSetup();
-    Scene3ds raw;
+    TdsSceneRecord raw;
     Scene scene;
-    if (read3dsScene(bytes, "fuzz.3ds", raw)) assemble3dsScene(scene, raw, "fuzz.3ds");
+    if (readTdsScene(bytes, "fuzz.3ds", raw)) assembleTdsScene(scene, raw, "fuzz.3ds");
     drawOnce(scene);
 }
 
@@ -99,7 +99,7 @@ constexpr const char* kNotTds = "not a 3DS file (no main chunk 0x4D4D)";
 constexpr FileFormat kFormats[] = {
     // clang-format off
     {"tga", nullptr, 0, ".tga", nullptr, describeTga, exerciseTga, 16384},
-    {"tds_scene", kTdsMain, 2, ".3ds", kNotTds, describe3ds, exerciseTdsScene, 32768},
+    {"tds_scene", kTdsMain, 2, ".3ds", kNotTds, describeTds, exerciseTdsScene, 32768},
     {"tds_mesh", kTdsMain, 2, ".3ds", kNotTds, nullptr, exerciseTdsMesh, 32768},
     {"siv", "ZSIV", 4, ".siv", "not a SIV file (no \"ZSIV\" magic)", describeSiv, exerciseSiv, 16384},
     {"siv_body", nullptr, 0, nullptr, nullptr, nullptr, exerciseSivBody, 32768},
