@@ -1,16 +1,13 @@
 // The 3DS scene reader on hand-built files: geometry and axes, materials and groups, cameras,
 // lights and keyframer tracks, and files that lie or end early.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "formats/tds_scene.h"
 #include "tests/support/bytes.h"
-#include "tools/write/tga_writer.h"
 
 namespace tw {
 namespace {
@@ -101,14 +98,8 @@ Bytes keyframer(const Bytes& nodes) {
                               chunk(0xB008, ByteBuilder().u32(0).u32(100)), nodes}));
 }
 
-std::string tempFile(const std::string& name, const Bytes& bytes) {
-    std::string path = ::testing::TempDir() + "tds_scene_" + std::to_string(getpid()) + "_" + name;
-    EXPECT_TRUE(writeFile(path, bytes));
-    return path;
-}
-
 bool readBytes(const std::string& name, const Bytes& bytes, TdsSceneRecord& s) {
-    return readTdsScene(tempFile(name, bytes), s);
+    return readTdsScene(bytes, name, s);
 }
 
 // Reads a file that must load.
