@@ -174,7 +174,12 @@ BENCHMARK(scalarOf<BM_alphaOverlay>)->Name("BM_alphaOverlay_scalar");
 BENCHMARK(scalarOf<BM_maskBlend>)->Name("BM_maskBlend_scalar");
 BENCHMARK(scalarOf<BM_desaturate>)->Name("BM_desaturate_scalar");
 BENCHMARK(scalarOf<BM_drawSprite_blend>)->Name("BM_drawSprite_blend_scalar");
-BENCHMARK(BM_boxBlurH)->Arg(1)->Arg(4)->Arg(16);
-BENCHMARK(BM_boxBlurV)->Arg(1)->Arg(4)->Arg(16);
+BENCHMARK(scalarOf<BM_addNoise>)->Name("BM_addNoise_scalar");
+BENCHMARK(scalarOf<BM_smooth4>)->Name("BM_smooth4_scalar");
+BENCHMARK(scalarOf<BM_warpTexture>)->Name("BM_warpTexture_scalar");
+BENCHMARK(BM_boxBlurH)->Arg(1)->Arg(4)->Arg(16)->Arg(64);
+BENCHMARK(BM_boxBlurV)->Arg(1)->Arg(4)->Arg(16)->Arg(64);
+BENCHMARK(scalarOf<BM_boxBlurH>)->Name("BM_boxBlurH_scalar")->Arg(4);
+BENCHMARK(scalarOf<BM_boxBlurV>)->Name("BM_boxBlurV_scalar")->Arg(4);
 
 } // namespace

@@ -77,6 +77,14 @@ void blurColumnsScalar(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t h, u
     }
 }
 
+void blurRowsPlain(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t h, uint32_t r) {
+    blurRowsScalar(s, d, w, 0, h, r);
+}
+
+void blurColumnsPlain(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t h, uint32_t r) {
+    blurColumnsScalar(s, d, w, h, 0, w, r);
+}
+
 } // namespace kernels
 
 namespace {
@@ -86,17 +94,6 @@ void copyForRadiusZero(Bitmap& dest, const Bitmap& source) {
     const int32_t n = dest.pixels ? dest.pixelCount() : 0;
     if (n == 0 || !source.holds(n)) return;
     std::memmove(dest.pixels, source.pixels, static_cast<size_t>(n) * 4);
-}
-
-bool useVector(uint32_t r) {
-#if defined(__SSE2__)
-    // The plain passes stand in when the tests or benchmarks ask for them.
-    return r >= 1 && r <= kernels::kMaxVectorRadius &&
-           &kernels::active() != &kernels::scalarKernels();
-#else
-    (void)r;
-    return false;
-#endif
 }
 
 } // namespace
@@ -109,9 +106,8 @@ void boxBlurH(Bitmap& dest, const Bitmap& source, uint32_t r) {
     if (n == 0 || !dest.holds(n)) return;
     const auto w = static_cast<uint32_t>(source.width), h = static_cast<uint32_t>(source.height);
     if (r >= w) r = w - 1;
-#if defined(__SSE2__)
-    if (useVector(r)) return kernels::blurRowsSse2(source.pixels, dest.pixels, w, h, r);
-#endif
+    if (r >= 1 && r <= kernels::kMaxVectorRadius)
+        return kernels::active().blurRows(source.pixels, dest.pixels, w, h, r);
     kernels::blurRowsScalar(source.pixels, dest.pixels, w, 0, h, r);
 }
 
@@ -121,9 +117,8 @@ void boxBlurV(Bitmap& dest, const Bitmap& source, uint32_t r) {
     if (n == 0 || !dest.holds(n)) return;
     const auto w = static_cast<uint32_t>(source.width), h = static_cast<uint32_t>(source.height);
     if (r >= h) r = h - 1;
-#if defined(__SSE2__)
-    if (useVector(r)) return kernels::blurColumnsSse2(source.pixels, dest.pixels, w, h, r);
-#endif
+    if (r >= 1 && r <= kernels::kMaxVectorRadius)
+        return kernels::active().blurColumns(source.pixels, dest.pixels, w, h, r);
     kernels::blurColumnsScalar(source.pixels, dest.pixels, w, h, 0, w, r);
 }
 

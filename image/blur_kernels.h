@@ -1,5 +1,5 @@
-// Box-blur passes over raw pixel arrays, plain and vector, so that tests can hold the
-// vector passes to the plain ones bit for bit.
+// Box-blur passes over raw pixel arrays: the plain references, which the vector passes
+// must match bit for bit.
 #pragma once
 
 #include <cstddef>
@@ -18,11 +18,12 @@ void blurRowsScalar(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t y0, uin
 void blurColumnsScalar(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t h, uint32_t x0,
                        uint32_t x1, uint32_t r);
 
-#if defined(__SSE2__)
-// Window sums in 16-bit lanes: only for 1 <= r <= kMaxVectorRadius (255 * (2r+1) < 65536).
+// The vector passes (kernel table, image/kernels.h) sum in 16-bit lanes: they take only
+// 1 <= r <= kMaxVectorRadius (255 * (2r+1) < 65536), whole frames (rows 0 .. h-1 or
+// columns 0 .. w-1), and the same arguments otherwise.
 constexpr uint32_t kMaxVectorRadius = 127;
-void blurRowsSse2(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t h, uint32_t r);
-void blurColumnsSse2(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t h, uint32_t r);
-#endif
+// The plain passes in the vector passes' shape, for the plain kernel table.
+void blurRowsPlain(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t h, uint32_t r);
+void blurColumnsPlain(const uint32_t* s, uint32_t* d, uint32_t w, uint32_t h, uint32_t r);
 
 } // namespace tw::kernels

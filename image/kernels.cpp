@@ -7,6 +7,7 @@
 #include <hwy/highway.h>
 
 #include "image/blend_kernels.h"
+#include "image/blur_kernels.h"
 #include "image/simd.h"
 
 #if defined(__EMSCRIPTEN__)
@@ -17,15 +18,20 @@ namespace tw::kernels {
 
 namespace {
 
-constexpr Kernels kScalar = {scaleScalar,      crossfadeScalar, brightenScalar,
-                             multiplyScalar,   addScalar,       alphaOverlayScalar,
-                             maskBlendScalar,  blendFillScalar, spriteBlendScalar,
-                             desaturateScalar, fillScalar};
+constexpr Kernels kScalar = {
+    scaleScalar,       crossfadeScalar,    brightenScalar,  multiplyScalar,
+    addScalar,         alphaOverlayScalar, maskBlendScalar, blendFillScalar,
+    spriteBlendScalar, desaturateScalar,   fillScalar,      noiseScalar,
+    smoothScalar,      warpScalar,         blurRowsPlain,   blurColumnsPlain};
 
 // Every vector file's entries, for the target Highway has chosen.
 Kernels chosenTable() {
     Kernels t = kScalar;
     chooseBlendKernels(t);
+    chooseNoiseKernels(t);
+    chooseSmoothKernels(t);
+    chooseWarpKernels(t);
+    chooseBlurKernels(t);
     return t;
 }
 

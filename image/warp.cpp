@@ -2,17 +2,39 @@
 // quadrilateral whose corners swing with the phase t, stepped in 16.16 fixed point.
 #include <cmath>
 
+#include "image/frame_kernels.h"
+#include "image/kernels.h"
 #include "image/ops.h"
 
 namespace tw {
 
-namespace {
-constexpr int32_t kW = 320, kH = 240, kTex = 256;
-} // namespace
+namespace kernels {
+
+void warpScalar(uint32_t* out, const uint32_t* tex, const WarpQuad& q) {
+    int32_t lu = q.lu, lv = q.lv, ru = q.ru, rv = q.rv;
+    for (int32_t y = 0; y < kWarpH; ++y) {
+        const int32_t du = (ru - lu) / kWarpW, dv = (rv - lv) / kWarpW;
+        int32_t u = lu, v = lv;
+        for (int32_t x = 0; x < kWarpW; ++x) {
+            *out++ = tex[((v >> 16) & 255) * kWarpTex + ((u >> 16) & 255)];
+            u += du;
+            v += dv;
+        }
+        lu += q.dlu;
+        lv += q.dlv;
+        ru += q.dru;
+        rv += q.drv;
+    }
+}
+
+} // namespace kernels
 
 void warpTexture(Bitmap& dest, const Bitmap& picture, float t) {
-    if (picture.width != kTex || picture.height != kTex || !picture.holds(kTex * kTex)) return;
-    if (!dest.holds(kW * kH)) return;
+    using namespace kernels;
+    if (picture.width != kWarpTex || picture.height != kWarpTex ||
+        !picture.holds(kWarpTex * kWarpTex))
+        return;
+    if (!dest.holds(kWarpW * kWarpH)) return;
 
     const double td = t;
     const double amp = std::sin(td * 0.0052358333269755045) * 256.0 + 512.0;
@@ -26,26 +48,15 @@ void warpTexture(Bitmap& dest, const Bitmap& picture, float t) {
     const int32_t bru = corner(0.01221694442960951), brv = corner(-0.0034905555513170036);
 
     // Corners stay below 2*768+2 texels, so 16.16 values fit comfortably in 32 bits.
-    int32_t lu = tlu * 65536, lv = tlv * 65536;
-    int32_t ru = tru * 65536, rv = trv * 65536;
-    const int32_t dlu = (blu - tlu) * 65536 / kH, dlv = (blv - tlv) * 65536 / kH;
-    const int32_t dru = (bru - tru) * 65536 / kH, drv = (brv - trv) * 65536 / kH;
-
-    const uint32_t* tex = picture.pixels;
-    uint32_t* out = dest.pixels;
-    for (int32_t y = 0; y < kH; ++y) {
-        const int32_t du = (ru - lu) / kW, dv = (rv - lv) / kW;
-        int32_t u = lu, v = lv;
-        for (int32_t x = 0; x < kW; ++x) {
-            *out++ = tex[((v >> 16) & 255) * kTex + ((u >> 16) & 255)];
-            u += du;
-            v += dv;
-        }
-        lu += dlu;
-        lv += dlv;
-        ru += dru;
-        rv += drv;
-    }
+    const WarpQuad q = {tlu * 65536,
+                        tlv * 65536,
+                        tru * 65536,
+                        trv * 65536,
+                        (blu - tlu) * 65536 / kWarpH,
+                        (blv - tlv) * 65536 / kWarpH,
+                        (bru - tru) * 65536 / kWarpH,
+                        (brv - trv) * 65536 / kWarpH};
+    active().warp(dest.pixels, picture.pixels, q);
 }
 
 } // namespace tw

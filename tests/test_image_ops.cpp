@@ -9,7 +9,6 @@
 
 #include "base/random.h"
 #include "image/bitmap.h"
-#include "image/blur_kernels.h"
 #include "image/ops.h"
 
 namespace tw {
@@ -182,38 +181,6 @@ TEST(BlendFamily, MissingOrUndersizedPicturesAreNotRead) {
     clearBitmap(empty);
     EXPECT_EQ(empty.pixelCount(), 0);
 }
-
-// ---------------------------------------------------------------------------------------
-// Vector blur passes against the plain ones
-
-#if defined(__SSE2__)
-TEST(VectorKernels, BlurPassesMatchThePlainPasses) {
-    using namespace kernels;
-    auto check = [](const Bitmap& s, uint32_t r) {
-        const uint32_t w = static_cast<uint32_t>(s.width), h = static_cast<uint32_t>(s.height);
-        std::vector<uint32_t> a(s.pixels, s.pixels + w * h), b = a;
-        if (r < w) {
-            blurRowsSse2(s.pixels, a.data(), w, h, r);
-            blurRowsScalar(s.pixels, b.data(), w, 0, h, r);
-            EXPECT_EQ(a, b) << "rows " << w << "x" << h << " r=" << r;
-        }
-        if (r < h) {
-            blurColumnsSse2(s.pixels, a.data(), w, h, r);
-            blurColumnsScalar(s.pixels, b.data(), w, h, 0, w, r);
-            EXPECT_EQ(a, b) << "columns " << w << "x" << h << " r=" << r;
-        }
-    };
-    // Odd widths and heights: a single leftover row, leftover columns, partial strips.
-    for (int w : {2, 3, 5, 8, 67, 150})
-        for (int h : {2, 3, 7, 66})
-            for (uint32_t r : {1u, 2u, 3u, 31u, 65u}) check(edgyBitmap(w, h, w * 100 + h), r);
-    // The largest vector radius on all-255 data: the 16-bit window sum peaks at 65025.
-    Bitmap white = createBitmap(300, 300);
-    fillBitmap(white, 0xFFFFFFFFu);
-    check(white, kMaxVectorRadius);
-    check(edgyBitmap(300, 260, 5), kMaxVectorRadius);
-}
-#endif
 
 // ---------------------------------------------------------------------------------------
 // Grain
