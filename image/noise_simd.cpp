@@ -40,10 +40,11 @@ uint32_t noiseRun(uint32_t* p, size_t n, uint32_t state, uint32_t amplitude, uin
     // The draw is bits 16..30 of the state: the upper 16-bit lane of each word, masked;
     // the lower lanes become 0 and stay 0 through the division.
     const auto draw = hn::BitCast(d16, hn::Set(d, 0x7fff0000u));
-    // k (byte 2 of each word) into blue, green and red; alpha 0.
+    // k (byte 2 of each word) into blue, green and red; alpha 0. Byte indices count from the
+    // start of each 128-bit block.
     HWY_ALIGN uint8_t pick[hn::MaxLanes(d8)];
     for (size_t j = 0; j < 4 * N; ++j)
-        pick[j] = (j & 3) == 3 ? 0x80 : static_cast<uint8_t>((j & ~size_t{3}) + 2);
+        pick[j] = (j & 3) == 3 ? 0x80 : static_cast<uint8_t>((j & 12) + 2);
     const auto spread = hn::Load(d8, pick);
 
     auto grain = [&](hn::Vec<decltype(d)> states, size_t i) {
