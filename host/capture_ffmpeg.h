@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/child_process.h"
+#include "host/frame_pipe.h"
 #include "host/output_file.h"
 #include "host/platform.h"
 
@@ -37,18 +38,21 @@ bool checkVideo(const std::string& file, int64_t frames, int fps, bool withSound
                 std::string& error);
 
 struct CaptureSink final : FrameSink {
-    // Writes the frame to the encoder. False when the encoder stopped taking frames; the
-    // reason is then in `failure`.
+    ~CaptureSink() override; // an open capture is abandoned
+    // Hands the frame to the encoder (queued: a writer thread feeds the encoder while the
+    // next frame is drawn). False when the encoder stopped taking frames; the reason is then
+    // in `failure`.
     bool present(const Bitmap& frame) override;
     std::string error() const override { return failure; }
 
     CaptureOptions options;
     ChildProcess encoder;
-    PendingFile output;    // options.path, written under a temporary name until checked
-    PendingFile video;     // the picture alone, when the soundtrack is muxed in afterwards
-    std::string videoPath; // where the encoder writes (one of the two temporaries)
-    int64_t framesWritten = 0;
-    std::string failure; // one line: why the capture failed
+    FramePipe frames;          // raw frames on their way to encoder.input
+    PendingFile output;        // options.path, written under a temporary name until checked
+    PendingFile video;         // the picture alone, when the soundtrack is muxed in afterwards
+    std::string videoPath;     // where the encoder writes (one of the two temporaries)
+    int64_t framesWritten = 0; // frames handed to the encoder
+    std::string failure;       // one line: why the capture failed
 };
 
 // Starts the encoder. With `withAudio` the video goes to a temporary file next to
