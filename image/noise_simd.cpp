@@ -113,13 +113,5 @@ uint32_t Noise(uint32_t* p, size_t n, uint32_t state, uint32_t amplitude) {
 HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
-namespace tw::kernels {
-
-HWY_EXPORT(Noise);
-
-void chooseNoiseKernels(Kernels& t) {
-    t.noise = TW_CHOSEN(Noise);
-}
-
-} // namespace tw::kernels
+TW_EXPORT_KERNEL(Noise, noise, chooseNoiseKernels)
 #endif

@@ -12,3 +12,14 @@
 #else
 #define TW_CHOSEN(F) HWY_DISPATCH_TABLE(F)[hwy::GetChosenTarget().GetIndex()]
 #endif
+
+// The block that ends a file holding one kernel F: exports F's per-target table and defines
+// `chooser`, which puts the chosen target's F into the kernel table's `field`. Use it under
+// `#if HWY_ONCE`, outside any namespace.
+#define TW_EXPORT_KERNEL(F, field, chooser)                                                        \
+    namespace tw::kernels {                                                                        \
+    HWY_EXPORT(F);                                                                                 \
+    void chooser(Kernels& t) {                                                                     \
+        t.field = TW_CHOSEN(F);                                                                    \
+    }                                                                                              \
+    }

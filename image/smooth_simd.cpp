@@ -130,13 +130,5 @@ void Smooth(uint32_t* p, size_t begin, size_t end) {
 HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
-namespace tw::kernels {
-
-HWY_EXPORT(Smooth);
-
-void chooseSmoothKernels(Kernels& t) {
-    t.smooth = TW_CHOSEN(Smooth);
-}
-
-} // namespace tw::kernels
+TW_EXPORT_KERNEL(Smooth, smooth, chooseSmoothKernels)
 #endif

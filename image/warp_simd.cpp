@@ -61,13 +61,5 @@ void Warp(uint32_t* out, const uint32_t* tex, const WarpQuad& q) {
 HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
-namespace tw::kernels {
-
-HWY_EXPORT(Warp);
-
-void chooseWarpKernels(Kernels& t) {
-    t.warp = TW_CHOSEN(Warp);
-}
-
-} // namespace tw::kernels
+TW_EXPORT_KERNEL(Warp, warp, chooseWarpKernels)
 #endif

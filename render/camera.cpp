@@ -95,4 +95,10 @@ Camera makeCamera(float px, float py, float pz, float tx, float ty, float tz, fl
     return c;
 }
 
+void lookAlongCurves(Camera& camera, const Camera& animated, float time) {
+    float v[6];
+    for (int i = 0; i < 6; ++i) v[i] = evaluate(animated.curves[i], time);
+    lookAt(camera, v[0], v[1], v[2], v[3], v[4], v[5], 0);
+}
+
 } // namespace tw

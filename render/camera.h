@@ -36,5 +36,8 @@ void setFieldOfView(Camera& camera, float degrees);
 // A target straight above or below the eye gets a fixed right vector (1, 0, 0), never NaN.
 void lookAt(Camera& camera, float px, float py, float pz, float tx, float ty, float tz,
             float roll = 0);
+// Points `camera` from the eye to the target that `animated`'s six curves (eye x, y, z, target
+// x, y, z) give at `time`; the curves are read before `camera` changes, so both may be one.
+void lookAlongCurves(Camera& camera, const Camera& animated, float time);
 
 } // namespace tw

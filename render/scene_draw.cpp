@@ -17,9 +17,7 @@ void drawScene(Scene& scene, Bitmap& target, int cameraIndex, float time) {
         if (keyCount(curve) == 0) return;
     }
     setFieldOfView(camera, 45);
-    float v[6];
-    for (int i = 0; i < 6; ++i) v[i] = evaluate(camera.curves[i], time);
-    lookAt(camera, v[0], v[1], v[2], v[3], v[4], v[5], 0);
+    lookAlongCurves(camera, camera, time);
 
     // SIV meshes had y negated at load, which mirrors their winding on screen.
     FrontRule rule = scene.isTds ? FrontRule::Default : FrontRule::Mirrored;

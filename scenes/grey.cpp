@@ -33,10 +33,7 @@ void runGrey(GreyScene& s, Bitmap& framebuffer, float t) {
     if (sceneTime > 10) sceneTime -= 10;
 
     if (!s.scene.cameras.empty()) {
-        const Camera& eye = s.scene.cameras[0];
-        float v[6];
-        for (int i = 0; i < 6; ++i) v[i] = evaluate(eye.curves[i], sceneTime);
-        lookAt(s.projector, v[0], v[1], v[2], v[3], v[4], v[5], 0);
+        lookAlongCurves(s.projector, s.scene.cameras[0], sceneTime);
         for (Mesh& mesh : s.scene.meshes) {
             if (mesh.materialIndex < 0 ||
                 static_cast<size_t>(mesh.materialIndex) >= s.scene.materials.size()) {
