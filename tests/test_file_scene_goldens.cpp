@@ -70,35 +70,6 @@ template <typename Runs> void runAll(Runs&& runs, Bitmap& frame) {
     }
 }
 
-TEST(FileScenesWithoutData, DrawWithoutReadingMissingAssets) {
-    setDataRoot("/nonexistent-tarnwick-data");
-    createZBuffer(gZBuffer, 320, 240);
-    Bitmap frame = createBitmap(320, 240);
-    ReportCapture quiet;
-    static EyeScene eye;
-    static TunnelScene tunnel;
-    static RoomScene room;
-    static GreyScene grey;
-    static GreetingsScene greetings;
-    setupEye(eye);
-    setupTunnel(tunnel);
-    setupRoom(room);
-    setupGrey(grey);
-    setupGreetings(greetings);
-    EXPECT_GE(quiet.lines.size(), 8u); // every missing file is reported
-    EXPECT_FALSE(room.liveTexture);
-    runAll(
-        [](Bitmap& f, float t) {
-            runEye(eye, f, t);
-            runTunnel(tunnel, f, sceneStartCs(SCENE_TUNNEL) + t);
-            runRoom(room, f, sceneStartCs(SCENE_ROOM) + t);
-            runGrey(grey, f, sceneStartCs(SCENE_GREY) + t);
-            runGreetings(greetings, f, sceneStartCs(SCENE_GREETINGS) + t);
-        },
-        frame);
-    setDataRoot(".");
-}
-
 // A room file with three materials and a tunnel file without any: the amendments that do
 // not fit are skipped and both scenes play.
 TEST(FileScenesWithoutData, ShortSceneFilesSkipWhatDoesNotFit) {

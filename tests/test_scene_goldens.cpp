@@ -9,6 +9,7 @@
 #include "image/bitmap.h"
 #include "scenes/boombox.h"
 #include "scenes/metaballs.h"
+#include "scenes/registry.h"
 #include "scenes/spike.h"
 #include "scenes/timeline.h"
 #include "scenes/twist.h"
@@ -75,29 +76,28 @@ TEST_F(SceneGolden, Boombox) {
             {10, 21, 55, 61, 89}});
 }
 
-// Without a data set every picture and mesh is missing: the scenes must draw on without
-// reading any of them (run under the sanitizers, this catches a stray read).
+// Without a data set every picture and mesh is missing: every scene of the table must set up
+// and draw on without reading any of them (run under the sanitizers, this catches a stray read).
 TEST(SceneWithoutData, DrawsWithoutReadingMissingAssets) {
     seedRandom(); // the grain below must not depend on what ran before
     setDataRoot("/nonexistent-tarnwick-data");
     createZBuffer(gZBuffer, 320, 240);
     Bitmap frame = createBitmap(320, 240);
     ReportCapture quiet;
-    static WarpScene warp;
-    static TwistScene twist;
-    static SpikeScene spike;
-    setupWarp(warp);
-    setupTwist(twist);
-    setupSpike(spike);
-    EXPECT_GE(quiet.lines.size(), 10u);
-    for (int i = 0; i < 150; ++i) {
-        const float t = static_cast<float>(i) * 5;
-        syncFlags[SYNC_BEAT] = (i % 40 == 0) ? 1.0f : 0.0f;
-        runWarp(warp, frame, sceneStartCs(SCENE_WARP) + t);
-        runTwist(twist, frame, sceneStartCs(SCENE_TWIST) + t);
-        runSpike(spike, frame, sceneStartCs(SCENE_SPIKE) + t);
+    static AllScenes scenes;
+    setupAllScenes(scenes);
+    EXPECT_GE(quiet.lines.size(), 20u); // every missing file is reported
+    EXPECT_FALSE(scenes.room.liveTexture);
+    for (int i = 0; i < 120; ++i) {
+        syncFlags[SYNC_BEAT] = (i % 30 == 0) ? 1.0f : 0.0f;
+        syncFlags[SYNC_ACCENT] = (i % 45 == 0) ? 1.0f : 0.0f;
+        for (int id = 0; id < SCENE_COUNT; ++id) {
+            clearZBuffer(gZBuffer);
+            runScene(scenes, id, frame, sceneStartCs(id) + static_cast<float>(i) * 7);
+        }
     }
     // Only the grey fill, smoothing and grain remain of the spike scene.
+    runScene(scenes, SCENE_SPIKE, frame, sceneStartCs(SCENE_SPIKE) + 840);
     EXPECT_NEAR(static_cast<int>(frame.pixels[120 * 320 + 160] & 255u), 127 + 8, 10);
     setDataRoot(".");
 }
