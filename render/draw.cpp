@@ -76,8 +76,7 @@ void drawSceneMesh(Bitmap& target, Mesh& mesh, const Camera& camera, const Mater
         v.sx = inv * kx * v.cx + cx0;
         v.sy = inv * ky * v.cy + cy0;
     }
-    for (int32_t i = 0; i < faceCount; ++i)
-        setupFace(target, mesh, mesh.faces[static_cast<size_t>(i)], r, material, rule);
+    setupFaces(target, mesh, faceCount, r, material, rule);
 }
 
 void drawMesh(Mesh& mesh, Bitmap& target, const Camera& camera, const Material& material) {

@@ -37,12 +37,6 @@ void setRotation(Matrix& m, float a, float b, float c) {
     m.m[3][3] = 1;
 }
 
-Vec3 transform(const Matrix& m, float x, float y, float z) {
-    return {x * m.m[0][0] + y * m.m[1][0] + z * m.m[2][0] + m.m[3][0],
-            x * m.m[0][1] + y * m.m[1][1] + z * m.m[2][1] + m.m[3][1],
-            x * m.m[0][2] + y * m.m[1][2] + z * m.m[2][2] + m.m[3][2]};
-}
-
 void concatRotation(Matrix& t, const Matrix& l) {
     float r[3][3];
     for (int i = 0; i < 3; ++i)

@@ -175,16 +175,6 @@ void clipAndDraw(Bitmap& target, const Material& material, const Vertex& a, cons
 
 } // namespace
 
-void computeOutcode(Vertex& v) {
-    uint32_t code = 0;
-    if (v.cx > v.cz) code |= OUT_RIGHT;
-    if (-v.cz > v.cx) code |= OUT_LEFT;
-    if (v.cy > v.cz) code |= OUT_BOTTOM;
-    if (-v.cz > v.cy) code |= OUT_TOP;
-    if (v.cz < 1.0f) code |= OUT_NEAR;
-    v.outcode = code;
-}
-
 Vertex intersectPlane(const Vertex& p, const Vertex& q, uint32_t planeBit) {
     float t;
     switch (planeBit) {
@@ -248,29 +238,12 @@ void drawWireTriangle(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, uint32_t 
     drawLine(target, c.ix, c.iy, a.ix, a.iy, colour);
 }
 
-void setupFace(Bitmap& target, const Mesh& mesh, Face& face, const Matrix& rotation,
-               const Material& material, FrontRule rule) {
-    // A face naming a vertex outside the live array is never read (loaders check; this is
-    // the cheap last line of defence).
-    int64_t live = mesh.vertexCount;
-    if (static_cast<size_t>(live) > mesh.vertices.size())
-        live = static_cast<int64_t>(mesh.vertices.size());
-    if (face.a < 0 || face.a >= live || face.b < 0 || face.b >= live || face.c < 0 ||
-        face.c >= live)
-        return;
-    const Vertex& a = mesh.vertices[static_cast<size_t>(face.a)];
-    const Vertex& b = mesh.vertices[static_cast<size_t>(face.b)];
-    const Vertex& c = mesh.vertices[static_cast<size_t>(face.c)];
+namespace {
 
-    // 1. Near rejection.
-    if (a.depth < kNearReject && b.depth < kNearReject && c.depth < kNearReject) return;
-
-    // 2. Winding.
+// Steps 3 to 9 of the set-up, for a face that survived the cheap rejections.
+void drawFace(Bitmap& target, Face& face, const Vertex& a, const Vertex& b, const Vertex& c,
+              const Matrix& rotation, const Material& material) {
     const uint32_t flags = material.flags;
-    if (!(flags & MAT_TWO_SIDED) && !showsFront(a, b, c, rule)) return;
-    if (!drawableOrReported(material)) return;
-    if (clippedWhole(a.outcode, b.outcode, c.outcode)) return;
-
     // 3. Camera-space face normal, for environment mapping from the face (scaled up by
     // 10000 first, as the vertex normals are, so tiny normals survive the rotation before
     // they are normalised).
@@ -311,6 +284,45 @@ void setupFace(Bitmap& target, const Mesh& mesh, Face& face, const Matrix& rotat
         return;
     }
     clipAndDraw(target, material, A, B, C);
+}
+
+} // namespace
+
+void setupFaces(Bitmap& target, Mesh& mesh, int32_t count, const Matrix& rotation,
+                const Material& material, FrontRule rule) {
+    // A face naming a vertex outside the live array is never read (loaders check; this is
+    // the cheap last line of defence).
+    int64_t live = mesh.vertexCount;
+    if (static_cast<size_t>(live) > mesh.vertices.size())
+        live = static_cast<int64_t>(mesh.vertices.size());
+    if (count < 0) count = 0;
+    if (static_cast<size_t>(count) > mesh.faces.size())
+        count = static_cast<int32_t>(mesh.faces.size());
+    const bool twoSided = (material.flags & MAT_TWO_SIDED) != 0;
+    const bool drawable = materialDrawable(material);
+    for (int32_t i = 0; i < count; ++i) {
+        Face& face = mesh.faces[static_cast<size_t>(i)];
+        if (face.a < 0 || face.a >= live || face.b < 0 || face.b >= live || face.c < 0 ||
+            face.c >= live)
+            continue;
+        const Vertex& a = mesh.vertices[static_cast<size_t>(face.a)];
+        const Vertex& b = mesh.vertices[static_cast<size_t>(face.b)];
+        const Vertex& c = mesh.vertices[static_cast<size_t>(face.c)];
+
+        // 1. Near rejection.
+        if (a.depth < kNearReject && b.depth < kNearReject && c.depth < kNearReject) continue;
+
+        // 2. Winding. The first face that shows its front with a material that cannot be drawn
+        // reports it; nothing of the mesh is drawn.
+        if (!twoSided && !showsFront(a, b, c, rule)) continue;
+        if (!drawable) {
+            drawableOrReported(material);
+            return;
+        }
+        // A face the clipper would drop whole goes no further.
+        if (clippedWhole(a.outcode, b.outcode, c.outcode)) continue;
+        drawFace(target, face, a, b, c, rotation, material);
+    }
 }
 
 } // namespace tw

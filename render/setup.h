@@ -14,16 +14,25 @@ namespace tw {
 // y was negated at load, i.e. SIV scenes): drawn when it is not negative.
 enum class FrontRule { Default, Mirrored };
 
-void computeOutcode(Vertex& v);
+inline void computeOutcode(Vertex& v) {
+    uint32_t code = 0;
+    if (v.cx > v.cz) code |= OUT_RIGHT;
+    if (-v.cz > v.cx) code |= OUT_LEFT;
+    if (v.cy > v.cz) code |= OUT_BOTTOM;
+    if (-v.cz > v.cy) code |= OUT_TOP;
+    if (v.cz < 1.0f) code |= OUT_NEAR;
+    v.outcode = code;
+}
 Vertex intersectPlane(const Vertex& p, const Vertex& q, uint32_t planeBit);
 int clipAgainstPlane(const Vertex* in, int count, Vertex* out, uint32_t planeBit);
 
 void drawTriangle(Bitmap& target, const Material& material, Vertex& a, Vertex& b, Vertex& c);
 void drawWireTriangle(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, uint32_t colour);
 
-// Runs one face of a mesh (vertices already in camera space and projected) through the
-// whole set-up. `rotation` is the object-to-camera rotation used for the face normal.
-void setupFace(Bitmap& target, const Mesh& mesh, Face& face, const Matrix& rotation,
-               const Material& material, FrontRule rule);
+// Runs faces [0, count) of a mesh (vertices already in camera space and projected) through
+// the whole set-up, in order. `rotation` is the object-to-camera rotation used for the face
+// normal.
+void setupFaces(Bitmap& target, Mesh& mesh, int32_t count, const Matrix& rotation,
+                const Material& material, FrontRule rule);
 
 } // namespace tw
