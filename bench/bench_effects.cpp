@@ -58,11 +58,12 @@ void BM_TunnelRender(benchmark::State& state) {
     static tw::TunnelGrid grid;
     tw::createTunnel(grid, 320, 240);
     tw::Bitmap frame = tw::createBitmap(320, 240);
-    tw::Bitmap base = noiseTexture(1), bump = noiseTexture(2), env = noiseTexture(3);
+    tw::TunnelTextures textures;
+    tw::prepareTunnelTextures(textures, noiseTexture(1), noiseTexture(2), noiseTexture(3));
     float t = 15000.0f;
     for (auto _ : state) {
         tw::setView(grid, 0, 0, 4 * t, 0.2f * t, 0.3f * t, 0.1f * t);
-        tw::renderTunnel(grid, frame, base, bump, env);
+        tw::renderTunnel(grid, frame, textures);
         benchmark::DoNotOptimize(frame.pixels);
         t += 1.7f;
     }

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "base/paths.h"
@@ -54,7 +55,11 @@ void sceneFrames(benchmark::State& state, const char* probe, float start, float 
     Bitmap frame = createBitmap(320, 240);
     seedRandom();
     resetSyncFlags();
-    static Scene scene;
+    // A fresh scene on every run: the benchmark library calls this function several times
+    // (to size the run, then to time it), and the scene readers append to what a scene holds,
+    // so a kept scene would draw its meshes once more on every call.
+    const std::unique_ptr<Scene> fresh = std::make_unique<Scene>();
+    Scene& scene = *fresh;
     if (rhythm.quietSetup) {
         ReportCapture quiet;
         Setup(scene);

@@ -22,6 +22,9 @@ constexpr float kNearReject = 16.0f;
 // rounding makes an intermediate polygon non-convex (3, 4, 6, 9, 13, 19).
 constexpr int kClipCapacity = 20;
 
+// The clipper always runs these five planes, in this order.
+constexpr uint32_t kClipOrder[] = {OUT_NEAR, OUT_RIGHT, OUT_LEFT, OUT_BOTTOM, OUT_TOP};
+
 // One texture pair of a working vertex: environment-mapped from a camera-space normal, the
 // vertex's own loaded value, or the face corner, all in texels of size `s`.
 void texturePair(UV& out, bool env, bool envFace, bool fromVertex, const Face& face,
@@ -136,6 +139,17 @@ void clipPass(ClipPolygon& poly, uint32_t planeBit) {
     std::swap(poly.at, poly.spare);
 }
 
+// Whether the clipper leaves nothing of the triangle without cutting it: the passes before the
+// first plane any corner is outside of only rotate it, and that pass drops it when every corner
+// is outside. Decided from the corners' own outcodes, so no clip rounding is involved.
+bool clippedWhole(uint32_t a, uint32_t b, uint32_t c) {
+    const uint32_t any = a | b | c, all = a & b & c;
+    for (uint32_t plane : kClipOrder) {
+        if (any & plane) return (all & plane) != 0;
+    }
+    return false;
+}
+
 void clipAndDraw(Bitmap& target, const Material& material, const Vertex& a, const Vertex& b,
                  const Vertex& c) {
     ClipBuffer bufA, bufB;
@@ -143,8 +157,7 @@ void clipAndDraw(Bitmap& target, const Material& material, const Vertex& a, cons
     bufA.v[1] = b;
     bufA.v[2] = c;
     ClipPolygon poly{bufA.v, bufB.v, 3, 0};
-    // Always these five planes, in this order.
-    for (uint32_t plane : {OUT_NEAR, OUT_RIGHT, OUT_LEFT, OUT_BOTTOM, OUT_TOP}) {
+    for (uint32_t plane : kClipOrder) {
         clipPass(poly, plane);
         if (poly.count == 0) return;
     }
@@ -256,6 +269,7 @@ void setupFace(Bitmap& target, const Mesh& mesh, Face& face, const Matrix& rotat
     const uint32_t flags = material.flags;
     if (!(flags & MAT_TWO_SIDED) && !showsFront(a, b, c, rule)) return;
     if (!drawableOrReported(material)) return;
+    if (clippedWhole(a.outcode, b.outcode, c.outcode)) return;
 
     // 3. Camera-space face normal, for environment mapping from the face (scaled up by
     // 10000 first, as the vertex normals are, so tiny normals survive the rotation before

@@ -27,9 +27,11 @@ void setupBoombox(BoomboxScene& scene) {
     createTunnel(scene.tunnel, 320, 240);
     scene.scratch = createBitmap(320, 240);
     // The tunnel itself draws plain stand-ins for textures that are not 256x256.
-    readPicture(scene.wall, dataPath("data/wall3.tga"), 256, 256);
-    readPicture(scene.bump, dataPath("data/wall3_b.tga"), 256, 256);
-    readPicture(scene.environment, dataPath("data/jallaenv2.tga"), 256, 256);
+    Bitmap wall, bump, environment;
+    readPicture(wall, dataPath("data/wall3.tga"), 256, 256);
+    readPicture(bump, dataPath("data/wall3_b.tga"), 256, 256);
+    readPicture(environment, dataPath("data/jallaenv2.tga"), 256, 256);
+    prepareTunnelTextures(scene.textures, wall, bump, environment);
     // Neutral for their operations: multiplying by white, adding black.
     loadPicture(scene.multiplyPicture, "data/boombox.tga", 0xFFFFFFFFu);
     loadPicture(scene.addPicture, "data/skinner.tga", 0x00000000u);
@@ -46,7 +48,7 @@ void runBoombox(BoomboxScene& scene, Bitmap& framebuffer, float t) {
                 0.1f * t + scene.kickLevel);
     else
         setView(scene.tunnel, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.2f * t);
-    renderTunnel(scene.tunnel, framebuffer, scene.wall, scene.bump, scene.environment);
+    renderTunnel(scene.tunnel, framebuffer, scene.textures);
 
     kickOrRandomBlur(framebuffer, scene.scratch, scene.kickLevel, t, 12.0);
 

@@ -11,9 +11,7 @@ namespace tw {
 struct BoomboxScene {
     TunnelGrid tunnel;
     Bitmap scratch;           // vertical blur pass, 320x240
-    Bitmap wall;              // "data/wall3.tga", the tunnel's base texture
-    Bitmap bump;              // "data/wall3_b.tga", heights in the red byte
-    Bitmap environment;       // "data/jallaenv2.tga"
+    TunnelTextures textures;  // wall3.tga, heights from wall3_b.tga, jallaenv2.tga
     Bitmap multiplyPicture;   // "data/boombox.tga"
     Bitmap addPicture;        // "data/skinner.tga"
     float beatHitTime = 0.0f; // centiseconds of the last beat sync (value 0 or 1)

@@ -36,25 +36,27 @@ const Bitmap& blackStandIn() {
     return b;
 }
 
-struct FixedSample {
-    int32_t c[5]; // u, v, u2, v2, light in 16.16
-};
+constexpr uint32_t kTexels = kTunnelTextureSize * kTunnelTextureSize;
+constexpr int kFixedLanes = 5; // u, v, u2, v2, light in 16.16
 
-FixedSample toFixedSample(const TunnelSample& s) {
-    return {{toFixedWrapped(s.u), toFixedWrapped(s.v), toFixedWrapped(s.u2), toFixedWrapped(s.v2),
-             static_cast<int32_t>(static_cast<uint32_t>(s.light) << 16)}};
+void toFixedSample(const TunnelSample& s, int32_t* out) {
+    out[0] = toFixedWrapped(s.u);
+    out[1] = toFixedWrapped(s.v);
+    out[2] = toFixedWrapped(s.u2);
+    out[3] = toFixedWrapped(s.v2);
+    out[4] = static_cast<int32_t>(static_cast<uint32_t>(s.light) << 16);
 }
 
-inline uint32_t shadePixel(const uint32_t* base, const uint32_t* bump, const uint32_t* env,
+// The environment is read at (u2 + hr - h, v2 + hd - h) modulo 256, h being the height at the
+// texel, hr to its right and hd below it: the slopes are kept modulo 256 too.
+inline uint32_t shadePixel(const uint32_t* base, const uint16_t* slopes, const uint32_t* env,
                            int32_t u, int32_t v, int32_t u2, int32_t v2, uint32_t light) {
     const uint32_t index =
         ((static_cast<uint32_t>(v) & 255u) << 8) | (static_cast<uint32_t>(u) & 255u);
     const uint32_t t = base[index];
-    const int32_t h = static_cast<int32_t>((bump[index] >> 16) & 255u);
-    const int32_t hr = static_cast<int32_t>((bump[(index + 1) & 0xFFFFu] >> 16) & 255u);
-    const int32_t hd = static_cast<int32_t>((bump[(index + 256) & 0xFFFFu] >> 16) & 255u);
-    const uint32_t row = static_cast<uint32_t>(v2 + hd - h) & 255u;
-    const uint32_t column = static_cast<uint32_t>(u2 + hr - h) & 255u;
+    const uint32_t slope = slopes[index];
+    const uint32_t row = (static_cast<uint32_t>(v2) + (slope >> 8)) & 255u;
+    const uint32_t column = (static_cast<uint32_t>(u2) + slope) & 255u;
     const uint32_t s = addSaturate(t, env[(row << 8) | column]);
     const uint32_t r = (light * ((s >> 16) & 255u)) >> 8;
     const uint32_t g = (light * ((s >> 8) & 255u)) >> 8;
@@ -74,6 +76,22 @@ void createTunnel(TunnelGrid& grid, int32_t width, int32_t height) {
     grid.x = grid.y = grid.z = 0;
     grid.angleX = grid.angleY = grid.angleZ = 0;
     setIdentity(grid.rotation);
+    grid.fixedSamples.assign(grid.samples.size() * kFixedLanes, 0);
+}
+
+void prepareTunnelTextures(TunnelTextures& textures, const Bitmap& base, const Bitmap& bump,
+                           const Bitmap& environment) {
+    textures.base = hasTunnelSize(base) ? base : greyStandIn();
+    textures.environment = hasTunnelSize(environment) ? environment : blackStandIn();
+    const uint32_t* heights = (hasTunnelSize(bump) ? bump : blackStandIn()).pixels;
+    textures.slopes.resize(kTexels);
+    for (uint32_t index = 0; index < kTexels; ++index) {
+        const uint32_t h = (heights[index] >> 16) & 255u;
+        const uint32_t hr = (heights[(index + 1) & (kTexels - 1)] >> 16) & 255u;
+        const uint32_t hd = (heights[(index + 256) & (kTexels - 1)] >> 16) & 255u;
+        textures.slopes[index] =
+            static_cast<uint16_t>((((hd - h) & 255u) << 8) | ((hr - h) & 255u));
+    }
 }
 
 void setView(TunnelGrid& grid, float x, float y, float z, float angleX, float angleY,
@@ -114,16 +132,27 @@ TunnelSample castTunnelRay(const TunnelGrid& grid, float px, float py) {
     return out;
 }
 
-void fillTunnelBlocks(const TunnelGrid& grid, Bitmap& framebuffer, const Bitmap& base,
-                      const Bitmap& bump, const Bitmap& environment) {
+void fillTunnelBlocks(TunnelGrid& grid, Bitmap& framebuffer, const TunnelTextures& textures) {
+    const size_t sampleCount = static_cast<size_t>(grid.columns) * grid.rows;
     if (grid.columns < 2 || grid.rows < 2 || !framebuffer.pixels || framebuffer.pixelCount() <= 0 ||
-        grid.samples.size() < static_cast<size_t>(grid.columns) * grid.rows)
+        grid.samples.size() < sampleCount)
         return;
-    const uint32_t* basePixels = (hasTunnelSize(base) ? base : greyStandIn()).pixels;
-    const uint32_t* bumpPixels = (hasTunnelSize(bump) ? bump : blackStandIn()).pixels;
-    const uint32_t* envPixels = (hasTunnelSize(environment) ? environment : blackStandIn()).pixels;
+    if (!hasTunnelSize(textures.base) || !hasTunnelSize(textures.environment) ||
+        textures.slopes.size() != kTexels)
+        return;
+    const uint32_t* basePixels = textures.base.pixels;
+    const uint16_t* slopes = textures.slopes.data();
+    const uint32_t* envPixels = textures.environment.pixels;
     const int32_t width = framebuffer.width;
     const int32_t height = framebuffer.height;
+
+    // Each sample converted once (createTunnel sizes the storage; a grid put together by other
+    // hands gets it here, once).
+    if (grid.fixedSamples.size() < sampleCount * kFixedLanes)
+        grid.fixedSamples.resize(sampleCount * kFixedLanes);
+    int32_t* fixed = grid.fixedSamples.data();
+    for (size_t k = 0; k < sampleCount; ++k)
+        toFixedSample(grid.samples[k], fixed + k * kFixedLanes);
 
     for (int32_t b = 0; b + 1 < grid.rows; ++b) {
         const int32_t top = 8 * b;
@@ -133,17 +162,17 @@ void fillTunnelBlocks(const TunnelGrid& grid, Bitmap& framebuffer, const Bitmap&
             if (leftX >= width) break;
             const size_t row0 = static_cast<size_t>(b) * grid.columns;
             const size_t row1 = row0 + grid.columns;
-            const FixedSample tl = toFixedSample(grid.samples[row0 + a]);
-            const FixedSample tr = toFixedSample(grid.samples[row0 + a + 1]);
-            const FixedSample bl = toFixedSample(grid.samples[row1 + a]);
-            const FixedSample br = toFixedSample(grid.samples[row1 + a + 1]);
+            const int32_t* tl = fixed + (row0 + a) * kFixedLanes;
+            const int32_t* tr = tl + kFixedLanes;
+            const int32_t* bl = fixed + (row1 + a) * kFixedLanes;
+            const int32_t* br = bl + kFixedLanes;
 
             int32_t left[5], right[5], leftStep[5], rightStep[5];
             for (int c = 0; c < 5; ++c) {
-                left[c] = tl.c[c];
-                right[c] = tr.c[c];
-                leftStep[c] = wrapSub(bl.c[c], tl.c[c]) >> 3;
-                rightStep[c] = wrapSub(br.c[c], tr.c[c]) >> 3;
+                left[c] = tl[c];
+                right[c] = tr[c];
+                leftStep[c] = wrapSub(bl[c], tl[c]) >> 3;
+                rightStep[c] = wrapSub(br[c], tr[c]) >> 3;
             }
             const int32_t columnsHere = std::min(8, width - leftX);
             const int32_t rowsHere = std::min(8, height - top);
@@ -155,7 +184,7 @@ void fillTunnelBlocks(const TunnelGrid& grid, Bitmap& framebuffer, const Bitmap&
                 }
                 uint32_t* out = framebuffer.pixels + static_cast<size_t>(top + j) * width + leftX;
                 for (int32_t i = 0; i < columnsHere; ++i) {
-                    out[i] = shadePixel(basePixels, bumpPixels, envPixels, value[0] >> 16,
+                    out[i] = shadePixel(basePixels, slopes, envPixels, value[0] >> 16,
                                         value[1] >> 16, value[2] >> 16, value[3] >> 16,
                                         static_cast<uint32_t>(value[4] >> 16) & 255u);
                     for (int c = 0; c < 5; ++c) value[c] = wrapAdd(value[c], step[c]);
@@ -169,14 +198,13 @@ void fillTunnelBlocks(const TunnelGrid& grid, Bitmap& framebuffer, const Bitmap&
     }
 }
 
-void renderTunnel(TunnelGrid& grid, Bitmap& framebuffer, const Bitmap& base, const Bitmap& bump,
-                  const Bitmap& environment) {
+void renderTunnel(TunnelGrid& grid, Bitmap& framebuffer, const TunnelTextures& textures) {
     if (grid.samples.size() < static_cast<size_t>(grid.columns) * grid.rows) return;
     for (int32_t i = 0; i < grid.rows; ++i)
         for (int32_t j = 0; j < grid.columns; ++j)
             grid.samples[static_cast<size_t>(i) * grid.columns + j] =
                 castTunnelRay(grid, static_cast<float>(8 * j), static_cast<float>(8 * i));
-    fillTunnelBlocks(grid, framebuffer, base, bump, environment);
+    fillTunnelBlocks(grid, framebuffer, textures);
 }
 
 } // namespace tw

@@ -27,6 +27,17 @@ struct TunnelGrid {
     float x = 0, y = 0, z = 0;                // view position
     float angleX = 0, angleY = 0, angleZ = 0; // degrees
     Matrix rotation;
+    std::vector<int32_t> fixedSamples; // the fill's working copy: u, v, u2, v2, light in 16.16
+};
+
+// The three textures as the fill reads them, made once by prepareTunnelTextures: each one that
+// is not 256x256 replaced by its stand-in (mid grey base, flat bump map, black environment),
+// and the bump map's heights (red byte) turned into the two slopes the environment lookup adds.
+struct TunnelTextures {
+    Bitmap base;
+    Bitmap environment;
+    // Per texel, (down slope << 8) | right slope, each modulo 256, wrapping at the edges.
+    std::vector<uint16_t> slopes;
 };
 
 constexpr float kTunnelRadiusSquared = 16384.0f; // radius 128 around the z axis
@@ -36,16 +47,15 @@ constexpr int32_t kTunnelTextureSize = 256;
 constexpr TunnelSample kTunnelNoHit = {128.0f, 128.0f, 128.0f, 128.0f, 0};
 
 void createTunnel(TunnelGrid& grid, int32_t width, int32_t height);
+void prepareTunnelTextures(TunnelTextures& textures, const Bitmap& base, const Bitmap& bump,
+                           const Bitmap& environment);
 void setView(TunnelGrid& grid, float x, float y, float z, float angleX, float angleY, float angleZ);
 // The ray through screen point (px, py) of the 320x240 view.
 TunnelSample castTunnelRay(const TunnelGrid& grid, float px, float py);
-// Casts every grid point, then fills the blocks. Textures that are not 256x256 are replaced by
-// neutral stand-ins (mid grey base, flat bump map, black environment). Pixels outside the
-// framebuffer are never written.
-void renderTunnel(TunnelGrid& grid, Bitmap& framebuffer, const Bitmap& base, const Bitmap& bump,
-                  const Bitmap& environment);
+// Casts every grid point, then fills the blocks. Pixels outside the framebuffer are never
+// written; textures never prepared draw nothing.
+void renderTunnel(TunnelGrid& grid, Bitmap& framebuffer, const TunnelTextures& textures);
 // The fill alone, from the samples as they are (render calls it after casting).
-void fillTunnelBlocks(const TunnelGrid& grid, Bitmap& framebuffer, const Bitmap& base,
-                      const Bitmap& bump, const Bitmap& environment);
+void fillTunnelBlocks(TunnelGrid& grid, Bitmap& framebuffer, const TunnelTextures& textures);
 
 } // namespace tw

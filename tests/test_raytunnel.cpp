@@ -11,6 +11,12 @@
 namespace tw {
 namespace {
 
+TunnelTextures prepared(const Bitmap& base, const Bitmap& bump, const Bitmap& environment) {
+    TunnelTextures t;
+    prepareTunnelTextures(t, base, bump, environment);
+    return t;
+}
+
 void expectNoHit(const TunnelSample& s) {
     EXPECT_TRUE(s.u == 128.0f && s.v == 128.0f && s.u2 == 128.0f && s.v2 == 128.0f) << s.u;
     EXPECT_EQ(s.light, 0);
@@ -35,7 +41,7 @@ TEST(TunnelCasting, GridShapeAndRaysThatNeverMeetTheWall) {
     // The rendered centre sample of a straight view is the no-hit sample, not a NaN.
     Bitmap frame = createBitmap(320, 240);
     setView(grid, 0, 0, 0, 0, 0, 0);
-    renderTunnel(grid, frame, Bitmap{}, Bitmap{}, Bitmap{});
+    renderTunnel(grid, frame, prepared(Bitmap{}, Bitmap{}, Bitmap{}));
     expectNoHit(grid.samples[15 * 41 + 20]);
     for (const TunnelSample& s : grid.samples)
         ASSERT_TRUE(std::isfinite(s.u) && s.v >= 0.0f && s.v <= 511.0f && s.light >= 0 &&
@@ -114,8 +120,8 @@ TEST(TunnelFill, CornersExactAndInteriorBilinear) {
         grid.samples[static_cast<size_t>(k)] = {float(us[k]), float(vs[k]), float(us[k] / 2),
                                                 float(vs[k] / 2), int32_t(ls[k])};
     Bitmap black = flat(0), byColumn = createBitmap(16, 16), byRow = createBitmap(16, 16);
-    fillTunnelBlocks(grid, byColumn, indexTexture(false), black, black);
-    fillTunnelBlocks(grid, byRow, indexTexture(true), black, black);
+    fillTunnelBlocks(grid, byColumn, prepared(indexTexture(false), black, black));
+    fillTunnelBlocks(grid, byRow, prepared(indexTexture(true), black, black));
 
     // Each pixel is the bilinear blend of its block's corners, truncated fixed-point steps
     // allowing at most one unit below; at a grid point it is the sample exactly.
@@ -152,7 +158,7 @@ TEST(TunnelFill, BumpShiftsTheEnvironmentAndLayersSaturate) {
     for (uint32_t i = 0; i < 65536; ++i) bump.pixels[i] = (i & 255u) << 16;
     env.pixels[30 * 256 + 21] = 0x20A0B0C0u;
     const Bitmap base = flat(0xF0102050u);
-    fillTunnelBlocks(grid, frame, base, bump, env);
+    fillTunnelBlocks(grid, frame, prepared(base, bump, env));
     // S = base + env saturated: alpha 0xF0+0x20 -> 0xFF, red 0x10+0xA0, green 0x20+0xB0,
     // blue 0x50+0xC0 -> 0xFF (saturated); then each colour times 255 >> 8.
     const uint32_t expected = 0xFF000000u | (((0xB0u * 255u) >> 8) << 16) |
@@ -160,7 +166,7 @@ TEST(TunnelFill, BumpShiftsTheEnvironmentAndLayersSaturate) {
     for (int i = 0; i < 64; ++i) ASSERT_EQ(frame.pixels[i], expected) << i;
 
     // A flat bump map reads the environment at (u2, v2) itself: here black.
-    fillTunnelBlocks(grid, frame, base, flat(0x00770000u), env);
+    fillTunnelBlocks(grid, frame, prepared(base, flat(0x00770000u), env));
     EXPECT_EQ(frame.pixels[0], 0xF0000000u | (((0x10u * 255u) >> 8) << 16) |
                                    (((0x20u * 255u) >> 8) << 8) | ((0x50u * 255u) >> 8));
 }
@@ -174,7 +180,7 @@ TEST(TunnelFill, UnusableTexturesAndSmallFramesAreSafe) {
     Bitmap small = createBitmap(128, 128);
     fillBitmap(small, 0xFFFFFFFFu);
     Bitmap frame = createBitmap(320, 240);
-    renderTunnel(grid, frame, Bitmap{}, small, small);
+    renderTunnel(grid, frame, prepared(Bitmap{}, small, small));
     int lit = 0;
     for (int i = 0; i < 320 * 240; ++i) {
         const uint32_t p = frame.pixels[i], r = (p >> 16) & 255u;
@@ -184,13 +190,18 @@ TEST(TunnelFill, UnusableTexturesAndSmallFramesAreSafe) {
     }
     EXPECT_GT(lit, 1000);
 
+    // Textures never prepared: nothing is drawn.
+    fillBitmap(frame, 0xDEADBEEFu);
+    renderTunnel(grid, frame, TunnelTextures{});
+    EXPECT_EQ(std::count(frame.pixels, frame.pixels + 320 * 240, 0xDEADBEEFu), 320 * 240);
+
     // A frame smaller than the grid is filled only inside its bounds.
     Bitmap big = createBitmap(100, 60);
     fillBitmap(big, 0xDEADBEEFu);
     Bitmap narrow = big; // shares the pixels
     narrow.width = 37, narrow.height = 21;
     const Bitmap texture = flat(0xFFFFFFFFu);
-    renderTunnel(grid, narrow, texture, texture, texture);
+    renderTunnel(grid, narrow, prepared(texture, texture, texture));
     for (int i = 37 * 21; i < 100 * 60; ++i) ASSERT_EQ(big.pixels[i], 0xDEADBEEFu) << i;
     EXPECT_LT(std::count(big.pixels, big.pixels + 37 * 21, 0xDEADBEEFu), 37 * 21 / 2);
 }
