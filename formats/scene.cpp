@@ -216,8 +216,7 @@ void assembleTdsScene(Scene& scene, const TdsSceneRecord& tds, const std::string
             obj.materialIndex >= 0 && obj.materialIndex < static_cast<int32_t>(tds.materials.size())
                 ? obj.materialIndex
                 : -1;
-        computeFaceNormals(mesh);
-        computeVertexNormals(mesh);
+        computeNormals(mesh);
         setPosition(mesh, 0, 0, 0);
         scene.meshes.push_back(std::move(mesh));
     }

@@ -34,10 +34,25 @@ bool readTag(SivCursor& c) {
     return sivRead(c, tag, siv::kTagSize);
 }
 
+// Reads a section's tag and sizes `out` to its `count` records (none for a negative count),
+// once records of at least `size` bytes each are known to fit.
+template <typename T>
+bool startSection(SivCursor& c, int32_t count, uint64_t size, std::vector<T>& out) {
+    if (!readTag(c) || !fits(c, count, size)) return false;
+    out.resize(count > 0 ? static_cast<size_t>(count) : 0);
+    return true;
+}
+
+// Reads `count` (not negative) blocks of `size` bytes into `out`, once they are known to fit.
+bool readBlocks(SivCursor& c, int32_t count, uint32_t size, std::vector<uint8_t>& out) {
+    if (!fits(c, count, size)) return false;
+    out.resize(static_cast<size_t>(count) * size);
+    return sivRead(c, out.data(), static_cast<uint32_t>(out.size()));
+}
+
 template <size_t N>
 bool readRecords(SivCursor& c, int32_t count, std::vector<std::array<uint8_t, N>>& out) {
-    if (!readTag(c) || !fits(c, count, N)) return false;
-    out.resize(count > 0 ? static_cast<size_t>(count) : 0);
+    if (!startSection(c, count, N, out)) return false;
     for (auto& rec : out) {
         if (!sivRead(c, rec.data(), N)) return false;
     }
@@ -45,27 +60,22 @@ bool readRecords(SivCursor& c, int32_t count, std::vector<std::array<uint8_t, N>
 }
 
 bool readObjects(SivCursor& c, int32_t count, SivScene& s) {
-    if (!readTag(c) || !fits(c, count, siv::kObjectHeaderSize)) return false;
-    s.objects.resize(count > 0 ? static_cast<size_t>(count) : 0);
+    if (!startSection(c, count, siv::kObjectHeaderSize, s.objects)) return false;
     for (SivObjectRecord& o : s.objects) {
         if (!sivRead(c, o.header.data(), siv::kObjectHeaderSize)) return false;
         int32_t vc = readI32(o.header.data() + 72);
         int32_t fc = readI32(o.header.data() + 76);
         o.vertexCount = vc > 0 ? vc : 0;
         o.faceCount = fc > 0 ? fc : 0;
-        if (!fits(c, o.vertexCount, siv::kVertexSize)) return false;
-        o.vertices.resize(static_cast<size_t>(o.vertexCount) * siv::kVertexSize);
-        if (!sivRead(c, o.vertices.data(), static_cast<uint32_t>(o.vertices.size()))) return false;
-        if (!fits(c, o.faceCount, siv::kFaceSize)) return false;
-        o.faces.resize(static_cast<size_t>(o.faceCount) * siv::kFaceSize);
-        if (!sivRead(c, o.faces.data(), static_cast<uint32_t>(o.faces.size()))) return false;
+        if (!readBlocks(c, o.vertexCount, siv::kVertexSize, o.vertices) ||
+            !readBlocks(c, o.faceCount, siv::kFaceSize, o.faces))
+            return false;
     }
     return true;
 }
 
 bool readTextures(SivCursor& c, int32_t count, SivScene& s) {
-    if (!readTag(c) || !fits(c, count, siv::kTextureSize)) return false;
-    s.textures.resize(count > 0 ? static_cast<size_t>(count) : 0);
+    if (!startSection(c, count, siv::kTextureSize, s.textures)) return false;
     for (auto& t : s.textures) {
         // Stored as the integer then the name; kept as the name then the integer.
         if (!sivRead(c, t.data() + 80, 4) || !sivRead(c, t.data(), 80)) return false;
@@ -74,16 +84,13 @@ bool readTextures(SivCursor& c, int32_t count, SivScene& s) {
 }
 
 bool readTracks(SivCursor& c, int32_t count, SivScene& s) {
-    if (!readTag(c) || !fits(c, count, siv::kTrackHeaderSize)) return false;
-    s.tracks.resize(count > 0 ? static_cast<size_t>(count) : 0);
+    if (!startSection(c, count, siv::kTrackHeaderSize, s.tracks)) return false;
     for (SivTrackRecord& t : s.tracks) {
         if (!sivRead(c, t.header.data(), siv::kTrackHeaderSize)) return false;
         std::memset(t.header.data() + 24, 0, 4); // the stored field is not kept
         int32_t keys = readI32(t.header.data() + 20);
         if (keys < 0) keys = 0;
-        if (!fits(c, keys, siv::kKeySize)) return false;
-        t.keys.resize(static_cast<size_t>(keys) * siv::kKeySize);
-        if (!sivRead(c, t.keys.data(), static_cast<uint32_t>(t.keys.size()))) return false;
+        if (!readBlocks(c, keys, siv::kKeySize, t.keys)) return false;
     }
     return true;
 }

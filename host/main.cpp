@@ -31,19 +31,30 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Says why on stderr after the program's name; the exit status of a failed run.
+int fail(const std::string& why) {
+    std::fprintf(stderr, "tarnwick: %s\n", why.c_str());
+    return 1;
+}
+
+// True when `folder` can take a new file; otherwise says why. Checked before a long run, so
+// that a folder that cannot take the output is found now, not after it.
+bool writableOrSaid(const std::string& folder) {
+    std::string error;
+    if (tw::checkWritableFolder(folder, error)) return true;
+    fail(error);
+    return false;
+}
+
 int runFrames(const tw::Options& o) {
     std::error_code ec;
-    std::string error;
     fs::create_directories(o.framesDir, ec);
     if (ec || !fs::is_directory(o.framesDir, ec)) {
         std::fprintf(stderr, "tarnwick: cannot create %s%s%s\n", o.framesDir.c_str(),
                      ec ? ": " : "", ec ? ec.message().c_str() : "");
         return 1;
     }
-    if (!tw::checkWritableFolder(o.framesDir, error)) {
-        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
-        return 1;
-    }
+    if (!writableOrSaid(o.framesDir)) return 1;
     tw::PngFrameSink sink(o.framesDir);
     tw::OfflineMusic music;
     music.syncsOnly = true; // the frames carry no sound
@@ -92,12 +103,7 @@ int runLive(const tw::Options& o) {
 }
 
 int runStills(const tw::Options& o) {
-    // A folder that cannot take the sheet is found now, not after the whole run.
-    std::string error;
-    if (!tw::checkWritableFolder(tw::folderOf(o.stillsFile), error)) {
-        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
-        return 1;
-    }
+    if (!writableOrSaid(tw::folderOf(o.stillsFile))) return 1;
     tw::StillsSink sink;
     sink.wanted = tw::sceneStillFrames(o.fps);
     tw::OfflineMusic music;
@@ -111,12 +117,11 @@ int runStills(const tw::Options& o) {
         return 1;
     }
     const tw::Bitmap sheet = tw::tileStills(sink.stills);
+    std::string error;
     if (!tw::writeFileSafely(
             o.stillsFile, [&](const std::string& temp) { return tw::writePng(temp, sheet); },
-            error)) {
-        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
-        return 1;
-    }
+            error))
+        return fail(error);
     std::fprintf(stderr, "tarnwick: wrote %s\n", o.stillsFile.c_str());
     return 0;
 }
@@ -124,11 +129,7 @@ int runStills(const tw::Options& o) {
 // The soundtrack alone: the offline player renders [from, to) in lockstep, exactly as a
 // capture's sound track, without drawing a frame.
 int runSoundtrack(const tw::Options& o) {
-    std::string error;
-    if (!tw::checkWritableFolder(tw::folderOf(o.soundtrackFile), error)) {
-        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
-        return 1;
-    }
+    if (!writableOrSaid(tw::folderOf(o.soundtrackFile))) return 1;
     tw::OfflineMusic music;
     if (!music.load(tw::dataPath("data/vekt51.xm"), true)) return 1; // load said why
     music.play();
@@ -159,10 +160,7 @@ int run(int argc, char** argv) {
         return 0;
     }
     std::string root;
-    if (!tw::findDataRoot(tw::dataSearchFromProcess(o.dataDir), root, error)) {
-        std::fprintf(stderr, "tarnwick: %s\n", error.c_str());
-        return 1;
-    }
+    if (!tw::findDataRoot(tw::dataSearchFromProcess(o.dataDir), root, error)) return fail(error);
     tw::setDataRoot(root);
     std::error_code ec;
     if (fs::exists(fs::path(root) / "data", ec) && !fs::is_directory(fs::path(root) / "data", ec))

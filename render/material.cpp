@@ -1,6 +1,8 @@
 // Material textures: loading into a slot, and the check that a material's textures are usable.
 #include "render/material.h"
 
+#include <utility>
+
 #include "base/report.h"
 #include "image/tga.h"
 
@@ -17,6 +19,12 @@ int loadTexture(Material& m, int slot, const std::string& path) {
                          path.c_str(), target->width, target->height));
     }
     return 1;
+}
+
+void setUpMaterial(Material& m, std::string name, uint32_t flags, const std::string& texture) {
+    m.name = std::move(name);
+    setFlags(m, flags);
+    loadTexture(m, SLOT_BASE, texture);
 }
 
 bool textureUsable(const Bitmap& t) {

@@ -46,6 +46,8 @@ inline void setFlags(Material& m, uint32_t flags) {
 // or not: the slot keeps its old bitmap when the file did not load, and drawing reports a
 // material it then cannot use.
 int loadTexture(Material& m, int slot, const std::string& path);
+// A scene's own material: its name, its flags and its base texture read from `texture`.
+void setUpMaterial(Material& m, std::string name, uint32_t flags, const std::string& texture);
 
 // A square power-of-two texture whose widthShift and widthMask match its size: every
 // wrapped texel fetch stays inside it.

@@ -76,6 +76,11 @@ void computeVertexNormals(Mesh& mesh) {
     }
 }
 
+void computeNormals(Mesh& mesh) {
+    computeFaceNormals(mesh);
+    computeVertexNormals(mesh);
+}
+
 void setScale(Mesh& mesh, float sx, float sy, float sz) {
     setScale(mesh.matrix, sx, sy, sz);
 }

@@ -50,6 +50,8 @@ void allocate(Mesh& mesh, int32_t vertexCount, int32_t faceCount);
 // A zero-length normal (zero-area face, unused vertex) becomes (0, 0, 0), never NaN.
 void computeFaceNormals(Mesh& mesh);
 void computeVertexNormals(Mesh& mesh);
+// Both of the above: what a mesh loaded for environment mapping needs.
+void computeNormals(Mesh& mesh);
 void setScale(Mesh& mesh, float sx, float sy, float sz);
 void rotate(Mesh& mesh, float a, float b, float c);
 void setPosition(Mesh& mesh, float x, float y, float z);

@@ -2,6 +2,7 @@
 // vertices and degenerate faces produce.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 
 namespace tw {
@@ -18,6 +19,21 @@ inline void normaliseOrZero(float& x, float& y, float& z) {
     x *= inv;
     y *= inv;
     z *= inv;
+}
+
+// The same for vectors whose squared length may overflow (the huge field differences next to a
+// metaball's centre): dividing by the largest component first keeps the squares finite, and
+// the scaled length then lies in [1, 3], so the unit scaling above applies unchanged.
+inline void normaliseLargeOrZero(float& x, float& y, float& z) {
+    const float m = std::max({std::fabs(x), std::fabs(y), std::fabs(z)});
+    if (!(m > 0.0f) || !std::isfinite(m)) {
+        x = y = z = 0.0f;
+        return;
+    }
+    x /= m;
+    y /= m;
+    z /= m;
+    normaliseOrZero(x, y, z);
 }
 
 } // namespace tw

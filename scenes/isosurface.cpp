@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/normalise.h"
+
 namespace tw {
 
 // clang-format off
@@ -324,23 +326,6 @@ constexpr float kEpsilon = 0.00001f;
 // Largest side length whose (N+1)^3 grid indices still fit an int32.
 constexpr int32_t kMaxResolution = 1289;
 
-// Unit vector along (x, y, z). Scaling by the largest component first keeps the squares finite
-// for the huge differences found next to a ball's centre; a zero vector stays zero.
-void normalise(float& x, float& y, float& z) {
-    float m = std::max({std::fabs(x), std::fabs(y), std::fabs(z)});
-    if (!(m > 0.0f) || !std::isfinite(m)) {
-        x = y = z = 0.0f;
-        return;
-    }
-    x /= m;
-    y /= m;
-    z /= m;
-    float inv = 1.0f / std::sqrt(x * x + y * y + z * z);
-    x *= inv;
-    y *= inv;
-    z *= inv;
-}
-
 // The crossing point on the edge A-B, position and normal alike.
 GridPoint interpolate(float isolevel, const GridPoint& a, const GridPoint& b) {
     if (std::fabs(isolevel - a.value) < kEpsilon) return a;
@@ -471,7 +456,7 @@ void rebuildIsosurface(Isosurface& iso) {
                 g.nx = fieldValue(iso, px - d, py, pz) - fieldValue(iso, px + d, py, pz);
                 g.ny = fieldValue(iso, px, py - d, pz) - fieldValue(iso, px, py + d, pz);
                 g.nz = fieldValue(iso, px, py, pz - d) - fieldValue(iso, px, py, pz + d);
-                normalise(g.nx, g.ny, g.nz);
+                normaliseLargeOrZero(g.nx, g.ny, g.nz);
             }
         }
     }

@@ -46,18 +46,14 @@ void setupMetaballs(MetaballScene& scene) {
     scene.camera = makeCamera();
 
     const std::string skyTexture = dataPath("data/s08_back32.tga");
-    scene.blobMaterial.name = "metaball";
-    setFlags(scene.blobMaterial, MAT_TEXTURED | MAT_ENV1);
-    loadTexture(scene.blobMaterial, SLOT_BASE, skyTexture);
+    setUpMaterial(scene.blobMaterial, "metaball", MAT_TEXTURED | MAT_ENV1, skyTexture);
     ensureTexture(scene.blobMaterial.base, 0xFF808080u, skyTexture);
 
     loadTdsMesh(scene.backdrop, dataPath("data/skygeo.3ds"));
-    computeFaceNormals(scene.backdrop);
-    computeVertexNormals(scene.backdrop);
+    computeNormals(scene.backdrop);
 
-    scene.backdropMaterial.name = "metaball backdrop";
-    setFlags(scene.backdropMaterial, MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE);
-    loadTexture(scene.backdropMaterial, SLOT_BASE, skyTexture);
+    setUpMaterial(scene.backdropMaterial, "metaball backdrop",
+                  MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE, skyTexture);
     ensureTexture(scene.backdropMaterial.base, 0xFF808080u, skyTexture);
 }
 

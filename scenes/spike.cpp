@@ -18,11 +18,8 @@ void setupSpike(SpikeScene& s) {
     readTga(s.rightPicture, dataPath("data/euelite.tga"));
     readTga(s.leftPicture, dataPath("data/noelite.tga"));
     loadTdsMesh(s.spike, dataPath("data/spike.3ds"));
-    computeFaceNormals(s.spike);
-    computeVertexNormals(s.spike);
-    s.material.name = "spike";
-    setFlags(s.material, MAT_TEXTURED | MAT_ENV1);
-    loadTexture(s.material, SLOT_BASE, dataPath("data/s08_back32.tga"));
+    computeNormals(s.spike);
+    setUpMaterial(s.material, "spike", MAT_TEXTURED | MAT_ENV1, dataPath("data/s08_back32.tga"));
     s.camera = makeCamera(0, 0, -300, 0, 0, 0, 30);
     s.scratch = createBitmap(320, 240);
 }

@@ -22,18 +22,14 @@ void setupTwist(TwistScene& s) {
     s.scratch = createBitmap(320, 240);
     readPicture(s.credits, dataPath("data/creds.tga"), 320, 240);
     s.camera = makeCamera(0, 0, -600, 0, 0, 0, 30);
-    s.backdropMaterial.name = "twist backdrop";
-    setFlags(s.backdropMaterial, MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE);
-    loadTexture(s.backdropMaterial, SLOT_BASE, dataPath("data/s08_back32.tga"));
+    setUpMaterial(s.backdropMaterial, "twist backdrop", MAT_TEXTURED | MAT_ENV1 | MAT_ENV1_FACE,
+                  dataPath("data/s08_back32.tga"));
     loadTdsMesh(s.backdrop, dataPath("data/skygeo.3ds"));
-    computeVertexNormals(s.backdrop);
-    computeFaceNormals(s.backdrop);
-    s.objectMaterial.name = "twist object";
-    setFlags(s.objectMaterial, MAT_TEXTURED | MAT_ENV1);
-    loadTexture(s.objectMaterial, SLOT_BASE, dataPath("data/s08_back32.tga"));
+    computeNormals(s.backdrop);
+    setUpMaterial(s.objectMaterial, "twist object", MAT_TEXTURED | MAT_ENV1,
+                  dataPath("data/s08_back32.tga"));
     loadTdsMesh(s.object, dataPath("data/ting.3ds"));
-    computeVertexNormals(s.object);
-    computeFaceNormals(s.object);
+    computeNormals(s.object);
     loadTdsMesh(s.rest, dataPath("data/ting.3ds"));
 
     // The farthest vertex gets weight 0; nearer the centre twists more.
@@ -83,8 +79,7 @@ void runTwist(TwistScene& s, Bitmap& framebuffer, float t) {
         v.y = p.y;
         v.z = p.z;
     }
-    computeVertexNormals(s.object);
-    computeFaceNormals(s.object);
+    computeNormals(s.object);
     setScale(s.object, 1, 1, 1);
     rotate(s.object, 0, 0, 0);
     setPosition(s.object, 0, 0, 0);

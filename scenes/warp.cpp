@@ -17,11 +17,8 @@ namespace tw {
 void setupWarp(WarpScene& s) {
     s.camera = makeCamera();
     loadTdsMesh(s.glow, dataPath("data/geo2.3ds"));
-    computeVertexNormals(s.glow);
-    computeFaceNormals(s.glow);
-    s.glowMaterial.name = "warp glow";
-    setFlags(s.glowMaterial, MAT_TEXTURED);
-    loadTexture(s.glowMaterial, SLOT_BASE, dataPath("data/s08_back33.tga"));
+    computeNormals(s.glow);
+    setUpMaterial(s.glowMaterial, "warp glow", MAT_TEXTURED, dataPath("data/s08_back33.tga"));
     s.feedback = createBitmap(320, 240);
     s.glowFrame = createBitmap(320, 240);
     readPicture(s.warpPicture, dataPath("data/rpl.tga"), 256, 256);

@@ -24,32 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr float kStep30 = 10.0f / 3; // centiseconds per frame at 30 fps
-
-class FileSceneGolden : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (!goldenDataForged("scene01.3ds"))
-            GTEST_SKIP() << "the data set has not been forged into " << TW_BINARY_DIR;
-        startGoldenScene(frame);
-    }
-    void TearDown() override { setDataRoot("."); }
-    // Sets the scene up (only the SIV reader's "len/tmplen" lines may be reported) and plays
-    // `seq` through it. Scenes are static: they are too large for the stack.
-    template <typename S>
-    void golden(S& scene, void (*setup)(S&), void (*run)(S&, Bitmap&, float),
-                const GoldenSequence& seq, bool fillFrame = false) {
-        setup(scene);
-        for (const std::string& line : quiet.lines) EXPECT_EQ(line.rfind("len: ", 0), 0u) << line;
-        // The previous scene's last frame, which the room's live texture shows first.
-        for (int i = 0; fillFrame && i < 320 * 240; ++i)
-            frame.pixels[i] = makeColour(i % 320 * 255 / 319, i / 320, 255 - i / 320, 255);
-        playGolden(
-            seq, [&](Bitmap& f, float t) { run(scene, f, t); }, frame);
-    }
-    Bitmap frame;
-    ReportCapture quiet;
-};
+using FileSceneGolden = GoldenScene;
 
 TEST_F(FileSceneGolden, Eye) {
     static EyeScene scene;
@@ -66,7 +41,8 @@ TEST_F(FileSceneGolden, Tunnel) {
 
 TEST_F(FileSceneGolden, Room) {
     static RoomScene scene;
-    // 10 frames a second, past the end of the six-second intro picture.
+    // 10 frames a second, past the end of the six-second intro picture; the live texture shows
+    // the previous scene's last frame first.
     golden(scene, setupRoom, runRoom,
            {"room", sceneStartCs(SCENE_ROOM), 10, 70, {}, {0, 1, 30, 65}}, true);
 }
@@ -92,35 +68,6 @@ template <typename Runs> void runAll(Runs&& runs, Bitmap& frame) {
         clearZBuffer(gZBuffer);
         runs(frame, static_cast<float>(i) * 7);
     }
-}
-
-TEST(FileScenesWithoutData, DrawWithoutReadingMissingAssets) {
-    setDataRoot("/nonexistent-tarnwick-data");
-    createZBuffer(gZBuffer, 320, 240);
-    Bitmap frame = createBitmap(320, 240);
-    ReportCapture quiet;
-    static EyeScene eye;
-    static TunnelScene tunnel;
-    static RoomScene room;
-    static GreyScene grey;
-    static GreetingsScene greetings;
-    setupEye(eye);
-    setupTunnel(tunnel);
-    setupRoom(room);
-    setupGrey(grey);
-    setupGreetings(greetings);
-    EXPECT_GE(quiet.lines.size(), 8u); // every missing file is reported
-    EXPECT_FALSE(room.liveTexture);
-    runAll(
-        [](Bitmap& f, float t) {
-            runEye(eye, f, t);
-            runTunnel(tunnel, f, sceneStartCs(SCENE_TUNNEL) + t);
-            runRoom(room, f, sceneStartCs(SCENE_ROOM) + t);
-            runGrey(grey, f, sceneStartCs(SCENE_GREY) + t);
-            runGreetings(greetings, f, sceneStartCs(SCENE_GREETINGS) + t);
-        },
-        frame);
-    setDataRoot(".");
 }
 
 // A room file with three materials and a tunnel file without any: the amendments that do

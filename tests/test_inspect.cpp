@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 #include "tools/write/tga_writer.h"
 
@@ -45,28 +46,19 @@ class Inspect : public ::testing::Test {
 };
 
 TEST_F(Inspect, DescribesEveryKindOfFile) {
-    ToolRun siv = inspect("data/tunnel.siv");
-    EXPECT_EQ(siv.status, 0) << siv.out;
-    EXPECT_TRUE(has(siv.out, "\"kind\": \"siv\"")) << siv.out;
-    EXPECT_TRUE(has(siv.out, "\"objects\": 2")) << siv.out;
-    EXPECT_TRUE(has(siv.out, "\"positionKeys\"")) << siv.out;
-    EXPECT_TRUE(has(siv.out, "\"flags\": \"0x2\"")) << siv.out;
-
-    ToolRun tds = inspect("data/scene03.3ds");
-    EXPECT_EQ(tds.status, 0) << tds.out;
-    EXPECT_TRUE(has(tds.out, "\"kind\": \"3ds\"")) << tds.out;
-    EXPECT_TRUE(has(tds.out, "\"reflectionMap\": \"s08_back32.tga\"")) << tds.out;
-    EXPECT_TRUE(has(tds.out, "\"flags\": \"0x5a\"")) << tds.out;
-    EXPECT_TRUE(has(tds.out, "\"kind\": \"target\"")) << tds.out;
-
-    ToolRun mesh = inspect("data/spike.3ds");
-    EXPECT_EQ(mesh.status, 0) << mesh.out;
-    EXPECT_TRUE(has(mesh.out, "\"readable\": true")) << mesh.out;
-
-    ToolRun tga = inspect("data/eye.tga");
-    EXPECT_EQ(tga.status, 0) << tga.out;
-    EXPECT_TRUE(has(tga.out, "\"width\": 320")) << tga.out;
-    EXPECT_TRUE(has(tga.out, "\"texture\": false")) << tga.out;
+    const std::pair<const char*, std::vector<const char*>> cases[] = {
+        {"data/tunnel.siv",
+         {"\"kind\": \"siv\"", "\"objects\": 2", "\"positionKeys\"", "\"flags\": \"0x2\""}},
+        {"data/scene03.3ds",
+         {"\"kind\": \"3ds\"", "\"reflectionMap\": \"s08_back32.tga\"", "\"flags\": \"0x5a\"",
+          "\"kind\": \"target\""}},
+        {"data/spike.3ds", {"\"readable\": true"}},
+        {"data/eye.tga", {"\"width\": 320", "\"texture\": false"}}};
+    for (const auto& [file, wants] : cases) {
+        ToolRun run = inspect(file);
+        EXPECT_EQ(run.status, 0) << run.out;
+        for (const char* want : wants) EXPECT_TRUE(has(run.out, want)) << want << " in " << run.out;
+    }
 }
 
 TEST_F(Inspect, UnreadableFilesExitNonZeroWithAReason) {

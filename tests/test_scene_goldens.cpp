@@ -9,6 +9,7 @@
 #include "image/bitmap.h"
 #include "scenes/boombox.h"
 #include "scenes/metaballs.h"
+#include "scenes/registry.h"
 #include "scenes/spike.h"
 #include "scenes/timeline.h"
 #include "scenes/twist.h"
@@ -18,113 +19,85 @@
 namespace tw {
 namespace {
 
-class SceneGolden : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (!goldenDataForged("geo2.3ds"))
-            GTEST_SKIP() << "the data set has not been forged into " << TW_BINARY_DIR;
-        startGoldenScene(frame);
-    }
-    void TearDown() override { setDataRoot("."); }
-    Bitmap frame;
-    ReportCapture quiet; // a missing picture would be a data-set fault, seen in the frames
-};
+using SceneGolden = GoldenScene;
 
 TEST_F(SceneGolden, Warp) {
-    static WarpScene scene; // scenes are process-lifetime globals in the demo
-    setupWarp(scene);
-    EXPECT_TRUE(quiet.lines.empty()) << quiet.lines.front();
-    playGolden(
-        {"warp",
-         sceneStartCs(SCENE_WARP),
-         10.0f / 3,
-         60,
-         {{20, SYNC_BEAT}, {45, SYNC_BEAT}},
-         {0, 21, 59}},
-        [](Bitmap& f, float t) { runWarp(scene, f, t); }, frame);
+    static WarpScene scene;
+    golden(scene, setupWarp, runWarp,
+           {"warp",
+            sceneStartCs(SCENE_WARP),
+            kStep30,
+            60,
+            {{20, SYNC_BEAT}, {45, SYNC_BEAT}},
+            {0, 21, 59}});
 }
 
 TEST_F(SceneGolden, Twist) {
     static TwistScene scene;
-    setupTwist(scene);
-    EXPECT_TRUE(quiet.lines.empty()) << quiet.lines.front();
-    // The previous scene's last frame, which the first second and a half fades out of.
-    for (int y = 0; y < 240; ++y)
-        for (int x = 0; x < 320; ++x)
-            frame.pixels[y * 320 + x] = makeColour(x * 255 / 319, y, 255 - y, 255);
-    playGolden(
-        {"twist",
-         sceneStartCs(SCENE_TWIST),
-         10.0f / 3,
-         60,
-         {{25, SYNC_BEAT}, {35, SYNC_ACCENT}},
-         {10, 37, 59}},
-        [](Bitmap& f, float t) { runTwist(scene, f, t); }, frame);
+    // The first second and a half fades out of the previous scene's last frame.
+    golden(scene, setupTwist, runTwist,
+           {"twist",
+            sceneStartCs(SCENE_TWIST),
+            kStep30,
+            60,
+            {{25, SYNC_BEAT}, {35, SYNC_ACCENT}},
+            {10, 37, 59}},
+           true);
 }
 
 TEST_F(SceneGolden, Spike) {
     static SpikeScene scene;
-    setupSpike(scene);
-    EXPECT_TRUE(quiet.lines.empty()) << quiet.lines.front();
-    playGolden(
-        {"spike", sceneStartCs(SCENE_SPIKE), 5, 110, {{30, SYNC_BEAT}}, {25, 33, 80, 109}},
-        [](Bitmap& f, float t) { runSpike(scene, f, t); }, frame);
+    golden(scene, setupSpike, runSpike,
+           {"spike", sceneStartCs(SCENE_SPIKE), 5, 110, {{30, SYNC_BEAT}}, {25, 33, 80, 109}});
 }
 
 TEST_F(SceneGolden, Metaballs) {
     static MetaballScene scene;
-    setupMetaballs(scene);
-    EXPECT_TRUE(quiet.lines.empty()) << quiet.lines.front();
     // A beat at frame 15 (kick and vertical blur only), a value-2 blur at frame 40.
-    playGolden(
-        {"metaballs",
-         sceneStartCs(SCENE_METABALLS),
-         10.0f / 3,
-         60,
-         {{15, SYNC_BEAT}, {40, SYNC_ACCENT}},
-         {0, 16, 45, 59}},
-        [](Bitmap& f, float t) { runMetaballs(scene, f, t); }, frame);
+    golden(scene, setupMetaballs, runMetaballs,
+           {"metaballs",
+            sceneStartCs(SCENE_METABALLS),
+            kStep30,
+            60,
+            {{15, SYNC_BEAT}, {40, SYNC_ACCENT}},
+            {0, 16, 45, 59}});
 }
 
 TEST_F(SceneGolden, Boombox) {
     static BoomboxScene scene;
-    setupBoombox(scene);
-    EXPECT_TRUE(quiet.lines.empty()) << quiet.lines.front();
     // A beat jolts the flight at frame 20; the hold at frame 50 stops it; a beat after the
     // hold only blurs.
-    playGolden(
-        {"boombox",
-         sceneStartCs(SCENE_BOOMBOX),
-         10.0f / 3,
-         90,
-         {{20, SYNC_BEAT}, {50, SYNC_HOLD}, {60, SYNC_BEAT}},
-         {10, 21, 55, 61, 89}},
-        [](Bitmap& f, float t) { runBoombox(scene, f, t); }, frame);
+    golden(scene, setupBoombox, runBoombox,
+           {"boombox",
+            sceneStartCs(SCENE_BOOMBOX),
+            kStep30,
+            90,
+            {{20, SYNC_BEAT}, {50, SYNC_HOLD}, {60, SYNC_BEAT}},
+            {10, 21, 55, 61, 89}});
 }
 
-// Without a data set every picture and mesh is missing: the scenes must draw on without
-// reading any of them (run under the sanitizers, this catches a stray read).
+// Without a data set every picture and mesh is missing: every scene of the table must set up
+// and draw on without reading any of them (run under the sanitizers, this catches a stray read).
 TEST(SceneWithoutData, DrawsWithoutReadingMissingAssets) {
     seedRandom(); // the grain below must not depend on what ran before
     setDataRoot("/nonexistent-tarnwick-data");
     createZBuffer(gZBuffer, 320, 240);
     Bitmap frame = createBitmap(320, 240);
     ReportCapture quiet;
-    static WarpScene warp;
-    static TwistScene twist;
-    static SpikeScene spike;
-    setupWarp(warp);
-    setupTwist(twist);
-    setupSpike(spike);
-    EXPECT_GE(quiet.lines.size(), 10u);
-    for (int i = 0; i < 150; ++i) {
-        const float t = static_cast<float>(i) * 5;
-        syncFlags[SYNC_BEAT] = (i % 40 == 0) ? 1.0f : 0.0f;
-        runWarp(warp, frame, sceneStartCs(SCENE_WARP) + t);
-        runTwist(twist, frame, sceneStartCs(SCENE_TWIST) + t);
-        runSpike(spike, frame, sceneStartCs(SCENE_SPIKE) + t);
+    static AllScenes scenes;
+    setupAllScenes(scenes);
+    EXPECT_GE(quiet.lines.size(), 20u); // every missing file is reported
+    EXPECT_FALSE(scenes.room.liveTexture);
+    for (int i = 0; i < 120; ++i) {
+        syncFlags[SYNC_BEAT] = (i % 30 == 0) ? 1.0f : 0.0f;
+        syncFlags[SYNC_ACCENT] = (i % 45 == 0) ? 1.0f : 0.0f;
+        for (int id = 0; id < SCENE_COUNT; ++id) {
+            clearZBuffer(gZBuffer);
+            runScene(scenes, id, frame, sceneStartCs(id) + static_cast<float>(i) * 7);
+        }
     }
     // Only the grey fill, smoothing and grain remain of the spike scene.
+    runScene(scenes, SCENE_SPIKE, frame, sceneStartCs(SCENE_SPIKE) + 840);
     EXPECT_NEAR(static_cast<int>(frame.pixels[120 * 320 + 160] & 255u), 127 + 8, 10);
     setDataRoot(".");
 }

@@ -54,6 +54,15 @@ bool goldenDataForged(const std::string& file) {
     return fs::exists(fs::path(TW_BINARY_DIR) / "data" / file);
 }
 
+void fillPreviousFrame(Bitmap& frame) {
+    for (int i = 0; i < 320 * 240; ++i)
+        frame.pixels[i] = makeColour(i % 320 * 255 / 319, i / 320, 255 - i / 320, 255);
+}
+
+void GoldenScene::TearDown() {
+    setDataRoot(".");
+}
+
 void startGoldenScene(Bitmap& frame) {
     setDataRoot(TW_BINARY_DIR);
     createZBuffer(gZBuffer, 320, 240);

@@ -5,14 +5,19 @@
 // build/golden-diff/.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "base/report.h"
 #include "image/bitmap.h"
 
 namespace tw {
+
+constexpr float kStep30 = 10.0f / 3; // centiseconds per frame at 30 fps
 
 struct GoldenSequence {
     std::string name;
@@ -37,5 +42,32 @@ void startGoldenScene(Bitmap& frame);
 // and checks every checkpoint with gtest expectations.
 void playGolden(const GoldenSequence& seq, const std::function<void(Bitmap&, float)>& runFrame,
                 Bitmap& frame);
+
+// A frame that stands for the previous scene's last one: a colour ramp across and down.
+void fillPreviousFrame(Bitmap& frame);
+
+// The fixture of the golden scene tests: skipped without the forged data set; `golden` sets a
+// scene up and plays a sequence through it. Only the SIV reader's "len: " lines may be
+// reported while a scene sets up. Scenes are static in the tests: too large for the stack.
+class GoldenScene : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!goldenDataForged("scene01.3ds"))
+            GTEST_SKIP() << "the data set has not been forged into " << TW_BINARY_DIR;
+        startGoldenScene(frame);
+    }
+    void TearDown() override;
+    template <typename S>
+    void golden(S& scene, void (*setup)(S&), void (*run)(S&, Bitmap&, float),
+                const GoldenSequence& seq, bool afterPreviousFrame = false) {
+        setup(scene);
+        for (const std::string& line : quiet.lines) EXPECT_EQ(line.rfind("len: ", 0), 0u) << line;
+        if (afterPreviousFrame) fillPreviousFrame(frame);
+        playGolden(
+            seq, [&](Bitmap& f, float t) { run(scene, f, t); }, frame);
+    }
+    Bitmap frame;
+    ReportCapture quiet;
+};
 
 } // namespace tw
