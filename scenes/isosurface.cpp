@@ -313,6 +313,21 @@ float Metaball::value(float px, float py, float pz) const {
     return strength / std::max(d2, kMinDistanceSquared);
 }
 
+void FieldSource::addValues(float x, float y, const float* z, int count, float* sum) const {
+    for (int k = 0; k < count; ++k) sum[k] += value(x, y, z[k]);
+}
+
+// The same arithmetic as value(), with the x and y terms shared by the row.
+void Metaball::addValues(float px, float py, const float* pz, int count, float* sum) const {
+    const float dx = px - x;
+    const float dy = py - y;
+    const float dxy = dx * dx + dy * dy;
+    for (int k = 0; k < count; ++k) {
+        const float dz = pz[k] - z;
+        sum[k] += strength / std::max(dxy + dz * dz, kMinDistanceSquared);
+    }
+}
+
 void Metaball::setCentre(float cx, float cy, float cz) {
     x = cx;
     y = cy;
@@ -325,6 +340,26 @@ constexpr float kNormalStep = 0.01f;
 constexpr float kEpsilon = 0.00001f;
 // Largest side length whose (N+1)^3 grid indices still fit an int32.
 constexpr int32_t kMaxResolution = 1289;
+
+// Grid points sampled together along z.
+constexpr int kRowChunk = 32;
+
+// The field at (x, y, z[k]) for k < count, summed over the sources in list order as
+// fieldValue does.
+void fieldRow(const Isosurface& iso, float x, float y, const float* z, int count, float* out) {
+    for (int k = 0; k < count; ++k) out[k] = 0.0f;
+    for (const auto& source : iso.sources) source->addValues(x, y, z, count, out);
+}
+
+// The normal at a grid point: the field's central differences along the axes, as a unit
+// vector.
+void takeNormal(const Isosurface& iso, GridPoint& g, float px, float py, float pz) {
+    const float d = kNormalStep;
+    g.nx = fieldValue(iso, px - d, py, pz) - fieldValue(iso, px + d, py, pz);
+    g.ny = fieldValue(iso, px, py - d, pz) - fieldValue(iso, px, py + d, pz);
+    g.nz = fieldValue(iso, px, py, pz - d) - fieldValue(iso, px, py, pz + d);
+    normaliseLargeOrZero(g.nx, g.ny, g.nz);
+}
 
 // The crossing point on the edge A-B, position and normal alike.
 GridPoint interpolate(float isolevel, const GridPoint& a, const GridPoint& b) {
@@ -350,6 +385,7 @@ void createIsosurface(Isosurface& iso) {
     iso.resolution = 0;
     iso.cellSize = 0;
     iso.grid.clear();
+    iso.normalTaken.clear();
     iso.lastCellTriangleCount = 0;
     iso.cellTriangles.clear();
     iso.mesh = Mesh{};
@@ -365,6 +401,7 @@ void initialiseIsosurface(Isosurface& iso, float isolevel, int32_t resolution, i
     iso.cellSize = static_cast<float>(cellSize);
     const int32_t n1 = iso.resolution > 0 ? iso.resolution + 1 : 0;
     iso.grid.assign(static_cast<size_t>(n1) * n1 * n1, GridPoint{});
+    iso.normalTaken.assign(iso.grid.size(), 0);
     iso.cellTriangles.assign(kIsoCellTriangleCapacity, IsoTriangle{});
     iso.lastCellTriangleCount = 0;
     iso.mesh.vertices.assign(kIsoMeshCapacity, Vertex{});
@@ -438,28 +475,33 @@ void rebuildIsosurface(Isosurface& iso) {
     iso.truncated = false;
     const int32_t n = iso.resolution;
     const size_t n1 = static_cast<size_t>(n) + 1;
-    if (n < 1 || iso.grid.size() != n1 * n1 * n1 || iso.cellTriangles.size() < 5) return;
+    if (n < 1 || iso.grid.size() != n1 * n1 * n1 || iso.normalTaken.size() != iso.grid.size() ||
+        iso.cellTriangles.size() < 5)
+        return;
 
     const float s = iso.cellSize;
     const float h = static_cast<float>(n) * s * 0.5f;
-    const float d = kNormalStep;
 
+    // Each grid point's field, a row along z at a time.
     for (int32_t x = 0; x <= n; ++x) {
         const float px = static_cast<float>(x) * s - h;
         for (int32_t y = 0; y <= n; ++y) {
             const float py = static_cast<float>(y) * s - h;
-            for (int32_t z = 0; z <= n; ++z) {
-                const float pz = static_cast<float>(z) * s - h;
-                GridPoint& g =
-                    iso.grid[static_cast<size_t>(x + iso.rowOffsets[y] + iso.sliceOffsets[z])];
-                g.value = std::max(fieldValue(iso, px, py, pz), 0.0f);
-                g.nx = fieldValue(iso, px - d, py, pz) - fieldValue(iso, px + d, py, pz);
-                g.ny = fieldValue(iso, px, py - d, pz) - fieldValue(iso, px, py + d, pz);
-                g.nz = fieldValue(iso, px, py, pz - d) - fieldValue(iso, px, py, pz + d);
-                normaliseLargeOrZero(g.nx, g.ny, g.nz);
+            for (int32_t z0 = 0; z0 <= n; z0 += kRowChunk) {
+                const int count = std::min(kRowChunk, n + 1 - z0);
+                float pz[kRowChunk], value[kRowChunk];
+                for (int k = 0; k < count; ++k) pz[k] = static_cast<float>(z0 + k) * s - h;
+                fieldRow(iso, px, py, pz, count, value);
+                for (int k = 0; k < count; ++k) {
+                    GridPoint& g = iso.grid[static_cast<size_t>(x + iso.rowOffsets[y] +
+                                                                iso.sliceOffsets[z0 + k])];
+                    g.value = std::max(value[k], 0.0f);
+                    g.nx = g.ny = g.nz = 0.0f;
+                }
             }
         }
     }
+    std::fill(iso.normalTaken.begin(), iso.normalTaken.end(), uint8_t{0});
 
     const int32_t vertexRoom = static_cast<int32_t>(mesh.vertices.size());
     const int32_t faceRoom = static_cast<int32_t>(mesh.faces.size());
@@ -467,13 +509,32 @@ void rebuildIsosurface(Isosurface& iso) {
     for (int32_t x = 0; x < n; ++x) {
         for (int32_t y = 0; y < n; ++y) {
             for (int32_t z = 0; z < n; ++z) {
+                // A cell wholly above or below the isolevel yields nothing: decided before
+                // the corners are copied.
+                int cubeIndex = 0;
+                for (int k = 0; k < 8; ++k) {
+                    const size_t at = static_cast<size_t>(
+                        x + kCornerOffsets[k][0] + iso.rowOffsets[y + kCornerOffsets[k][1]] +
+                        iso.sliceOffsets[z + kCornerOffsets[k][2]]);
+                    if (iso.grid[at].value < iso.isolevel) cubeIndex |= 1 << k;
+                }
+                if (kEdgeTable[cubeIndex] == 0) {
+                    iso.lastCellTriangleCount = 0;
+                    continue;
+                }
                 for (int k = 0; k < 8; ++k) {
                     const int32_t gx = x + kCornerOffsets[k][0];
                     const int32_t gy = y + kCornerOffsets[k][1];
                     const int32_t gz = z + kCornerOffsets[k][2];
+                    const size_t at =
+                        static_cast<size_t>(gx + iso.rowOffsets[gy] + iso.sliceOffsets[gz]);
+                    if (!iso.normalTaken[at]) {
+                        takeNormal(iso, iso.grid[at], static_cast<float>(gx) * s - h,
+                                   static_cast<float>(gy) * s - h, static_cast<float>(gz) * s - h);
+                        iso.normalTaken[at] = 1;
+                    }
                     GridPoint& c = cell.p[k];
-                    c = iso.grid[static_cast<size_t>(gx + iso.rowOffsets[gy] +
-                                                     iso.sliceOffsets[gz])];
+                    c = iso.grid[at];
                     c.x = static_cast<float>(gx) * s - h;
                     c.y = static_cast<float>(gy) * s - h;
                     c.z = static_cast<float>(gz) * s - h;

@@ -14,6 +14,8 @@ struct FieldSource {
     virtual ~FieldSource() = default;
     virtual float value(float x, float y, float z) const = 0;
     virtual void setCentre(float x, float y, float z) = 0;
+    // sum[k] += value(x, y, z[k]) for k < count: a row of samples along z at once.
+    virtual void addValues(float x, float y, const float* z, int count, float* sum) const;
 };
 
 // strength / squared distance to the centre. Distances below kMinDistanceSquared count as that
@@ -27,6 +29,7 @@ struct Metaball final : FieldSource {
     explicit Metaball(float strength_) : strength(strength_) {}
     float value(float px, float py, float pz) const override;
     void setCentre(float cx, float cy, float cz) override;
+    void addValues(float px, float py, const float* pz, int count, float* sum) const override;
 };
 
 struct GridPoint {
@@ -63,7 +66,10 @@ struct Isosurface {
     float isolevel = 0;
     int32_t resolution = 0; // cells along each axis
     float cellSize = 0;
-    std::vector<GridPoint> grid; // (N+1)^3, index x + (N+1)*y + (N+1)^2*z
+    // (N+1)^3, index x + (N+1)*y + (N+1)^2*z. The normal is taken only at the corners of cells
+    // the surface passes through (nothing else reads it) and is zero elsewhere.
+    std::vector<GridPoint> grid;
+    std::vector<uint8_t> normalTaken; // per grid point, during a rebuild
     int32_t lastCellTriangleCount = 0;
     std::vector<IsoTriangle> cellTriangles;
     Mesh mesh; // arrays sized kIsoMeshCapacity; vertexCount/faceCount are the live counts

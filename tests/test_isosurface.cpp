@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <map>
 #include <numeric>
@@ -250,6 +251,39 @@ TEST(IsosurfaceShape, TwoDistantBallsGiveTwoClosedSurfacesThatMerge) {
     for (int32_t i = 0; i < iso.mesh.vertexCount; ++i) {
         const Vertex& v = iso.mesh.vertices[static_cast<size_t>(i)];
         ASSERT_TRUE(std::isfinite(v.x + v.y + v.z + v.nx + v.ny + v.nz));
+    }
+}
+
+// The grid is sampled a row along z at a time: each source's row must be its point samples,
+// bit for bit (metaballs, and a source with only a point sample of its own).
+TEST(IsosurfaceField, RowSamplesEqualPointSamples) {
+    struct Slope final : FieldSource {
+        float value(float x, float y, float z) const override { return 0.25f * x - y * z; }
+        void setCentre(float, float, float) override {}
+    };
+    Isosurface iso;
+    createIsosurface(iso);
+    addMetaball(iso, 8.0f);
+    addMetaball(iso, 21.5f);
+    setCentre(iso, 0, 3.0f, -7.0f, 11.0f);
+    setCentre(iso, 1, -40.1f, 2.5f, -0.3f);
+    iso.sources.push_back(std::make_unique<Slope>());
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> coordinate(-90.0f, 90.0f);
+    for (int row = 0; row < 50; ++row) {
+        const float x = row == 0 ? 3.0f : coordinate(random);
+        const float y = row == 0 ? -7.0f : coordinate(random);
+        std::vector<float> z(37);
+        for (float& v : z) v = coordinate(random);
+        z[5] = 11.0f; // on the first centre in row 0
+        for (const auto& source : iso.sources) {
+            std::vector<float> sum(z.size(), 0.0f);
+            source->addValues(x, y, z.data(), 37, sum.data());
+            for (size_t k = 0; k < z.size(); ++k)
+                ASSERT_EQ(std::bit_cast<uint32_t>(sum[k]),
+                          std::bit_cast<uint32_t>(0.0f + source->value(x, y, z[k])))
+                    << row << " " << k;
+        }
     }
 }
 
