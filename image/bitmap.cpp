@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "image/kernels.h"
 
@@ -10,12 +11,20 @@ namespace tw {
 
 ZBuffer gZBuffer;
 
+constexpr std::align_val_t kPixelAlignment{64};
+
+std::shared_ptr<uint32_t[]> allocatePixels(size_t n) {
+    uint32_t* p = new (kPixelAlignment) uint32_t[n > 0 ? n : 1]();
+    return std::shared_ptr<uint32_t[]>(p,
+                                       [](uint32_t* q) { operator delete[](q, kPixelAlignment); });
+}
+
 Bitmap createBitmap(int32_t width, int32_t height) {
     Bitmap b;
     b.width = std::max(width, 0);
     b.height = std::max(height, 0);
     size_t n = static_cast<size_t>(b.width) * static_cast<size_t>(b.height);
-    b.owner = std::shared_ptr<uint32_t[]>(new uint32_t[n > 0 ? n : 1]());
+    b.owner = allocatePixels(n);
     b.pixels = b.owner.get();
     return b;
 }

@@ -1,6 +1,7 @@
 // The Bitmap pixel record, colour packing, whole-buffer fills and the depth buffer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -28,6 +29,10 @@ struct Bitmap {
         return width == w && height == h && holds(static_cast<int64_t>(w) * h);
     }
 };
+
+// Zeroed storage for n pixel words (at least one) starting on a 64-byte boundary, so that
+// whole-vector loads and stores never straddle two cache lines.
+std::shared_ptr<uint32_t[]> allocatePixels(size_t n);
 
 // A new zero-filled bitmap (widthShift and widthMask 0). Sizes below 0 count as 0.
 Bitmap createBitmap(int32_t width, int32_t height);

@@ -59,46 +59,31 @@ void columnStrip(const uint32_t* s, uint32_t* d, size_t w, uint32_t h, uint32_t 
     const size_t N = hn::Lanes(d32);
     static_assert(K >= 1 && K <= 4);
     V16 e0 = hn::Zero(d16), e1 = e0, e2 = e0, e3 = e0, o0 = e0, o1 = e0, o2 = e0, o3 = e0;
-    auto add = [&](const uint32_t* row) {
+    // Adds (or, with Sub, takes away) one row of the strip to the running sums.
+    auto apply = [&](const uint32_t* row, auto op) {
         const V32 v0 = hn::LoadU(d32, row);
-        e0 = hn::Add(e0, evenBytes(v0));
-        o0 = hn::Add(o0, oddBytes(v0));
+        e0 = op(e0, evenBytes(v0));
+        o0 = op(o0, oddBytes(v0));
         if constexpr (K > 1) {
             const V32 v1 = hn::LoadU(d32, row + N);
-            e1 = hn::Add(e1, evenBytes(v1));
-            o1 = hn::Add(o1, oddBytes(v1));
+            e1 = op(e1, evenBytes(v1));
+            o1 = op(o1, oddBytes(v1));
         }
         if constexpr (K > 2) {
             const V32 v2 = hn::LoadU(d32, row + 2 * N);
-            e2 = hn::Add(e2, evenBytes(v2));
-            o2 = hn::Add(o2, oddBytes(v2));
+            e2 = op(e2, evenBytes(v2));
+            o2 = op(o2, oddBytes(v2));
         }
         if constexpr (K > 3) {
             const V32 v3 = hn::LoadU(d32, row + 3 * N);
-            e3 = hn::Add(e3, evenBytes(v3));
-            o3 = hn::Add(o3, oddBytes(v3));
+            e3 = op(e3, evenBytes(v3));
+            o3 = op(o3, oddBytes(v3));
         }
     };
-    auto sub = [&](const uint32_t* row) {
-        const V32 v0 = hn::LoadU(d32, row);
-        e0 = hn::Sub(e0, evenBytes(v0));
-        o0 = hn::Sub(o0, oddBytes(v0));
-        if constexpr (K > 1) {
-            const V32 v1 = hn::LoadU(d32, row + N);
-            e1 = hn::Sub(e1, evenBytes(v1));
-            o1 = hn::Sub(o1, oddBytes(v1));
-        }
-        if constexpr (K > 2) {
-            const V32 v2 = hn::LoadU(d32, row + 2 * N);
-            e2 = hn::Sub(e2, evenBytes(v2));
-            o2 = hn::Sub(o2, oddBytes(v2));
-        }
-        if constexpr (K > 3) {
-            const V32 v3 = hn::LoadU(d32, row + 3 * N);
-            e3 = hn::Sub(e3, evenBytes(v3));
-            o3 = hn::Sub(o3, oddBytes(v3));
-        }
-    };
+    const auto plus = [](V16 a, V16 b) { return hn::Add(a, b); };
+    const auto minus = [](V16 a, V16 b) { return hn::Sub(a, b); };
+    auto add = [&](const uint32_t* row) { apply(row, plus); };
+    auto sub = [&](const uint32_t* row) { apply(row, minus); };
     auto put = [&](uint32_t* row) {
         hn::StoreU(join(e0, o0, q), d32, row);
         if constexpr (K > 1) hn::StoreU(join(e1, o1, q), d32, row + N);

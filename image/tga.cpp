@@ -83,7 +83,7 @@ bool readTga(Bitmap& bitmap, std::span<const uint8_t> file, const std::string& p
         return false;
     }
 
-    std::shared_ptr<uint32_t[]> owner(new uint32_t[static_cast<size_t>(width) * height]);
+    std::shared_ptr<uint32_t[]> owner = allocatePixels(static_cast<size_t>(width) * height);
     for (uint32_t i = 0; i < height; ++i) {
         const uint8_t* src = file.data() + kHeaderSize + rowBytes * i;
         std::memcpy(owner.get() + static_cast<size_t>(height - 1 - i) * width, src, rowBytes);

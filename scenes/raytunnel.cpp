@@ -47,21 +47,43 @@ void toFixedSample(const TunnelSample& s, int32_t* out) {
     out[4] = static_cast<int32_t>(static_cast<uint32_t>(s.light) << 16);
 }
 
-// The environment is read at (u2 + hr - h, v2 + hd - h) modulo 256, h being the height at the
-// texel, hr to its right and hd below it: the slopes are kept modulo 256 too.
-inline uint32_t shadePixel(const uint32_t* base, const uint16_t* slopes, const uint32_t* env,
-                           int32_t u, int32_t v, int32_t u2, int32_t v2, uint32_t light) {
-    const uint32_t index =
-        ((static_cast<uint32_t>(v) & 255u) << 8) | (static_cast<uint32_t>(u) & 255u);
-    const uint32_t t = base[index];
-    const uint32_t slope = slopes[index];
-    const uint32_t row = (static_cast<uint32_t>(v2) + (slope >> 8)) & 255u;
-    const uint32_t column = (static_cast<uint32_t>(u2) + slope) & 255u;
-    const uint32_t s = addSaturate(t, env[(row << 8) | column]);
-    const uint32_t r = (light * ((s >> 16) & 255u)) >> 8;
-    const uint32_t g = (light * ((s >> 8) & 255u)) >> 8;
-    const uint32_t b = (light * (s & 255u)) >> 8;
-    return (s & 0xFF000000u) | (r << 16) | (g << 8) | b;
+// One row of a block (at most 8 pixels) from its first pixel's 16.16 values and their steps
+// per pixel: pixel i takes the first values plus i steps, modulo 2^32, as stepping i times
+// does. The environment is read at (u2 + hr - h, v2 + hd - h) modulo 256, h being the height at
+// the texel, hr to its right and hd below it (the prepared slopes). The coordinates, the texel
+// reads and the shading are three passes over the row, so the first and last run as vectors.
+void shadeBlockRow(uint32_t* out, int32_t count, const int32_t* value, const int32_t* step,
+                   const uint32_t* base, const uint16_t* slopes, const uint32_t* env) {
+    constexpr int kRow = 8;
+    uint32_t texel[kRow], u2[kRow], v2[kRow], light[kRow];
+    for (int i = 0; i < kRow; ++i) {
+        auto at = [&](int c) {
+            return (static_cast<uint32_t>(value[c]) +
+                    static_cast<uint32_t>(i) * static_cast<uint32_t>(step[c])) >>
+                   16;
+        };
+        texel[i] = ((at(1) & 255u) << 8) | (at(0) & 255u);
+        u2[i] = at(2);
+        v2[i] = at(3);
+        light[i] = at(4) & 255u;
+    }
+    uint32_t t[kRow], e[kRow];
+    for (int i = 0; i < kRow; ++i) {
+        const uint32_t slope = slopes[texel[i]];
+        const uint32_t row = (v2[i] + (slope >> 8)) & 255u;
+        const uint32_t column = (u2[i] + slope) & 255u;
+        t[i] = base[texel[i]];
+        e[i] = env[(row << 8) | column];
+    }
+    uint32_t shaded[kRow];
+    for (int i = 0; i < kRow; ++i) {
+        const uint32_t s = addSaturate(t[i], e[i]);
+        const uint32_t r = (light[i] * ((s >> 16) & 255u)) >> 8;
+        const uint32_t g = (light[i] * ((s >> 8) & 255u)) >> 8;
+        const uint32_t b = (light[i] * (s & 255u)) >> 8;
+        shaded[i] = (s & 0xFF000000u) | (r << 16) | (g << 8) | b;
+    }
+    for (int i = 0; i < count; ++i) out[i] = shaded[i];
 }
 
 } // namespace
@@ -177,18 +199,10 @@ void fillTunnelBlocks(TunnelGrid& grid, Bitmap& framebuffer, const TunnelTexture
             const int32_t columnsHere = std::min(8, width - leftX);
             const int32_t rowsHere = std::min(8, height - top);
             for (int32_t j = 0; j < rowsHere; ++j) {
-                int32_t value[5], step[5];
-                for (int c = 0; c < 5; ++c) {
-                    value[c] = left[c];
-                    step[c] = wrapSub(right[c], left[c]) >> 3;
-                }
-                uint32_t* out = framebuffer.pixels + static_cast<size_t>(top + j) * width + leftX;
-                for (int32_t i = 0; i < columnsHere; ++i) {
-                    out[i] = shadePixel(basePixels, slopes, envPixels, value[0] >> 16,
-                                        value[1] >> 16, value[2] >> 16, value[3] >> 16,
-                                        static_cast<uint32_t>(value[4] >> 16) & 255u);
-                    for (int c = 0; c < 5; ++c) value[c] = wrapAdd(value[c], step[c]);
-                }
+                int32_t step[5];
+                for (int c = 0; c < 5; ++c) step[c] = wrapSub(right[c], left[c]) >> 3;
+                shadeBlockRow(framebuffer.pixels + static_cast<size_t>(top + j) * width + leftX,
+                              columnsHere, left, step, basePixels, slopes, envPixels);
                 for (int c = 0; c < 5; ++c) {
                     left[c] = wrapAdd(left[c], leftStep[c]);
                     right[c] = wrapAdd(right[c], rightStep[c]);
