@@ -157,32 +157,52 @@ inline bool inside(float v, int32_t size) {
     return v >= 1.0f && v <= static_cast<float>(size - 1);
 }
 
-// Attribute arrays are padded to whole groups of four lanes (zeros past q) so that the
-// per-attribute divisions and products below run as packed operations; each lane is the same
-// IEEE operation as its scalar form, so the results are bit for bit the same.
-template <int N> constexpr int kLanes = N + 1 <= 4 ? 4 : 8;
+// A vertex's attributes (N texture coordinates, then q, then zeros) in whole vectors of four
+// floats (GCC and Clang vector types), so that the per-attribute divisions and products below
+// run as packed operations on values built in registers; each lane is the same IEEE operation
+// as its scalar form, so the results are bit for bit the same.
+typedef float Float4 __attribute__((vector_size(16)));
 
-// Loads a vertex's interpolated attributes: N texture coordinates, then q, then zeros.
-template <int N> void attributes(const Vertex& v, float* out) {
-    for (int i = 0; i < kLanes<N>; ++i) out[i] = 0.0f;
-    out[0] = v.uv1.u;
-    out[1] = v.uv1.v;
-    if constexpr (N == 4) {
-        out[2] = v.uv2.u;
-        out[3] = v.uv2.v;
-    }
-    out[N] = 32767.0f / v.depth;
+template <int N> struct Attributes {
+    static constexpr int kVectors = N + 1 <= 4 ? 1 : 2;
+    Float4 v[kVectors];
+    float operator[](int i) const { return v[i / 4][i % 4]; }
+};
+
+inline Float4 broadcast(float x) {
+    return Float4{x, x, x, x};
 }
 
-// slope[i] = (to[i] - from[i]) / d for every lane.
-template <int N> void slopes(const float* from, const float* to, float d, float* slope) {
-    for (int i = 0; i < kLanes<N>; ++i) slope[i] = (to[i] - from[i]) / d;
+// Loads a vertex's interpolated attributes.
+template <int N> Attributes<N> attributes(const Vertex& v) {
+    const float q = 32767.0f / v.depth;
+    if constexpr (N == 4)
+        return {{Float4{v.uv1.u, v.uv1.v, v.uv2.u, v.uv2.v}, Float4{q, 0.0f, 0.0f, 0.0f}}};
+    else
+        return {{Float4{v.uv1.u, v.uv1.v, q, 0.0f}}};
+}
+
+// (to - from) / d for every lane.
+template <int N> Attributes<N> slopes(const Attributes<N>& from, const Attributes<N>& to, float d) {
+    Attributes<N> out;
+    for (int k = 0; k < Attributes<N>::kVectors; ++k)
+        out.v[k] = (to.v[k] - from.v[k]) / broadcast(d);
+    return out;
+}
+
+// start + t * slope for every lane.
+template <int N>
+Attributes<N> advance(const Attributes<N>& start, const Attributes<N>& slope, float t) {
+    Attributes<N> out;
+    for (int k = 0; k < Attributes<N>::kVectors; ++k)
+        out.v[k] = start.v[k] + broadcast(t) * slope.v[k];
+    return out;
 }
 
 // The left edge's 16.16 attributes: start + dy * slope, stepping by slope.
-template <int N> void startEdge(Edge<N>& left, const float* start, const float* slope, float dy) {
-    float at[kLanes<N>];
-    for (int i = 0; i < kLanes<N>; ++i) at[i] = start[i] + dy * slope[i];
+template <int N>
+void startEdge(Edge<N>& left, const Attributes<N>& start, const Attributes<N>& slope, float dy) {
+    const Attributes<N> at = advance(start, slope, dy);
     for (int i = 0; i <= N; ++i) {
         left.a[i] = toFixed(at[i]);
         left.da[i] = toFixed(slope[i]);
@@ -192,7 +212,6 @@ template <int N> void startEdge(Edge<N>& left, const float* start, const float* 
 template <class Span>
 void rasterise(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, const Span& span) {
     constexpr int N = Span::kAttributes;
-    constexpr int L = kLanes<N>;
     Vertex* vs[3] = {&a, &b, &c};
     for (Vertex* v : vs) {
         v->iy = fixedCeil(toFixed(v->sy));
@@ -226,15 +245,10 @@ void rasterise(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, const Span& span
     const float width = m->sx - longX;
     if (std::fabs(width) < 0.1f) return;
 
-    float at[L], am[L], ab[L];
-    attributes<N>(*t, at);
-    attributes<N>(*m, am);
-    attributes<N>(*bt, ab);
-
-    float longSlope[L], longAtMid[L], gradient[L];
-    slopes<N>(at, ab, longDy, longSlope);
-    for (int i = 0; i < L; ++i) longAtMid[i] = at[i] + midDy * longSlope[i];
-    slopes<N>(longAtMid, am, width, gradient);
+    const Attributes<N> at = attributes<N>(*t), am = attributes<N>(*m), ab = attributes<N>(*bt);
+    const Attributes<N> longSlope = slopes(at, ab, longDy);
+    const Attributes<N> longAtMid = advance(at, longSlope, midDy);
+    const Attributes<N> gradient = slopes(longAtMid, am, width);
     int32_t grad[N + 1];
     for (int i = 0; i <= N; ++i) grad[i] = toFixed(gradient[i]);
     const bool longIsLeft = longX <= m->sx;
@@ -251,9 +265,7 @@ void rasterise(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, const Span& span
             startEdge<N>(longEdge, at, longSlope, dy);
             drawRows<N>(target, t->iy, m->iy, longEdge, shortEdge, grad, span);
         } else {
-            float shortSlope[L];
-            slopes<N>(at, am, midDy, shortSlope);
-            startEdge<N>(shortEdge, at, shortSlope, dy);
+            startEdge<N>(shortEdge, at, slopes(at, am, midDy), dy);
             drawRows<N>(target, t->iy, m->iy, shortEdge, longEdge, grad, span);
         }
     }
@@ -270,9 +282,7 @@ void rasterise(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, const Span& span
             startEdge<N>(longEdge, longAtMid, longSlope, dy);
             drawRows<N>(target, m->iy, bt->iy, longEdge, shortEdge, grad, span);
         } else {
-            float shortSlope[L];
-            slopes<N>(am, ab, lowDy, shortSlope);
-            startEdge<N>(shortEdge, am, shortSlope, dy);
+            startEdge<N>(shortEdge, am, slopes(am, ab, lowDy), dy);
             drawRows<N>(target, m->iy, bt->iy, shortEdge, longEdge, grad, span);
         }
     }
