@@ -150,6 +150,22 @@ bool clippedWhole(uint32_t a, uint32_t b, uint32_t c) {
     return false;
 }
 
+// The rasteriser the material asks for, its textures already known to be usable.
+void rasterise(Bitmap& target, const Material& material, Vertex& a, Vertex& b, Vertex& c) {
+    const uint32_t flags = material.flags;
+    const bool translucent = (flags & MAT_TWO_SIDED) != 0;
+    if (flags & MAT_LAYERED) {
+        rasterLayered(target, material.base, material.second, material.third, a, b, c,
+                      (flags & MAT_BUMP) != 0,
+                      (flags & MAT_LAYER_ADD) ? LayerBlend::Add : LayerBlend::Multiply,
+                      translucent);
+    } else if (flags & MAT_TEXTURED) {
+        rasterTextured(target, material.base, a, b, c, translucent);
+    } else if (flags & MAT_WIRE) {
+        drawWireTriangle(target, a, b, c, 0xFFFFFFFFu);
+    }
+}
+
 void clipAndDraw(Bitmap& target, const Material& material, const Vertex& a, const Vertex& b,
                  const Vertex& c) {
     ClipBuffer bufA, bufB;
@@ -170,7 +186,7 @@ void clipAndDraw(Bitmap& target, const Material& material, const Vertex& a, cons
     const float halfH = static_cast<float>(target.height) * 0.5f;
     for (int i = 0; i < n; ++i) reproject(poly.at[i], halfW, halfH);
     for (int i = 1; i + 1 < n; ++i)
-        drawTriangle(target, material, vertex(0), vertex(i), vertex(i + 1));
+        rasterise(target, material, vertex(0), vertex(i), vertex(i + 1));
 }
 
 } // namespace
@@ -211,20 +227,7 @@ int clipAgainstPlane(const Vertex* in, int count, Vertex* out, uint32_t planeBit
 }
 
 void drawTriangle(Bitmap& target, const Material& material, Vertex& a, Vertex& b, Vertex& c) {
-    const uint32_t flags = material.flags;
-    const bool translucent = (flags & MAT_TWO_SIDED) != 0;
-    if (flags & MAT_LAYERED) {
-        if (!materialDrawable(material)) return;
-        rasterLayered(target, material.base, material.second, material.third, a, b, c,
-                      (flags & MAT_BUMP) != 0,
-                      (flags & MAT_LAYER_ADD) ? LayerBlend::Add : LayerBlend::Multiply,
-                      translucent);
-    } else if (flags & MAT_TEXTURED) {
-        if (!materialDrawable(material)) return;
-        rasterTextured(target, material.base, a, b, c, translucent);
-    } else if (flags & MAT_WIRE) {
-        drawWireTriangle(target, a, b, c, 0xFFFFFFFFu);
-    }
+    if (materialDrawable(material)) rasterise(target, material, a, b, c);
 }
 
 void drawWireTriangle(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, uint32_t colour) {
@@ -280,7 +283,7 @@ void drawFace(Bitmap& target, Face& face, const Vertex& a, const Vertex& b, cons
         pinToView(A, w, h);
         pinToView(B, w, h);
         pinToView(C, w, h);
-        drawTriangle(target, material, A, B, C);
+        rasterise(target, material, A, B, C);
         return;
     }
     clipAndDraw(target, material, A, B, C);
