@@ -3,6 +3,7 @@
 
 #include "scenes/blur_steps.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/paths.h"
@@ -52,9 +53,10 @@ void drawRibbon(const GreetingsScene& s, Bitmap& framebuffer, float phase) {
         const int32_t first = s.centre[319 - i] - h / 2;
         const int32_t u =
             static_cast<int32_t>(static_cast<float>(i / 2) + phase * 1.2f) & (kRibbonWidth - 1);
-        for (int32_t j = 0; j < h; ++j) {
+        // Only rows 1 to rows - 1 are drawn.
+        const int32_t from = std::max(0, 1 - first), to = std::min(h, rows - first);
+        for (int32_t j = from; j < to; ++j) {
             const int32_t y = first + j;
-            if (y <= 0 || y >= rows) continue;
             const uint32_t v = (static_cast<uint32_t>(j) * step) >> 16;
             const uint32_t texel =
                 s.ribbon
