@@ -13,6 +13,7 @@
 #include "image/kernels.h"
 #include "image/simd.h"
 #include "render/textured_rows.h"
+#include "render/vector_rows-inl.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace tw::HWY_NAMESPACE {
@@ -23,7 +24,6 @@ namespace hn = hwy::HWY_NAMESPACE;
 // Eight lanes on AVX-512 too: with rows this short a wider vector only adds idle lanes.
 using D = hn::CappedTag<int32_t, 8>;
 using V = hn::Vec<D>;
-constexpr size_t kMaxRows = hn::MaxLanes(D());
 
 // One row of an opaque textured span, as TexturedSpan<false> draws it. Lane i's start is
 // i steps on: i * step wraps at 32 bits exactly as i additions do, so every lane carries the
@@ -74,68 +74,9 @@ struct VectorTexturedSpan {
     }
 };
 
-// Rows y0..y1-1 as drawRows draws them, with each row's start worked out for eight rows side
-// by side: row k's edge values are the first row's plus k steps (k * step wraps at 32 bits as
-// k additions do), then the same column clamp, sub-pixel pre-step and depth start per lane.
-// Only the rows themselves are drawn one after another.
 void DrawTexturedRows(Bitmap& target, int32_t y0, int32_t y1, Edge<2>& left, Edge<2>& right,
                       const int32_t* grad, const TexturedSource& source) {
-    const D d;
-    const VectorTexturedSpan span(source, grad);
-    const int32_t lanes = static_cast<int32_t>(hn::Lanes(d));
-    const auto lane = hn::Iota(d, 0);
-    const auto whole = hn::Set(d, lanes);
-    // Per lane, the row's left and right x and its u, v, q along the left edge.
-    auto lx = hn::Add(hn::Set(d, left.x), hn::Mul(lane, hn::Set(d, left.dx)));
-    auto rx = hn::Add(hn::Set(d, right.x), hn::Mul(lane, hn::Set(d, right.dx)));
-    auto eu = hn::Add(hn::Set(d, left.a[0]), hn::Mul(lane, hn::Set(d, left.da[0])));
-    auto ev = hn::Add(hn::Set(d, left.a[1]), hn::Mul(lane, hn::Set(d, left.da[1])));
-    auto eq = hn::Add(hn::Set(d, left.a[2]), hn::Mul(lane, hn::Set(d, left.da[2])));
-    const auto stepLx = hn::Mul(whole, hn::Set(d, left.dx));
-    const auto stepRx = hn::Mul(whole, hn::Set(d, right.dx));
-    const auto stepU = hn::Mul(whole, hn::Set(d, left.da[0]));
-    const auto stepV = hn::Mul(whole, hn::Set(d, left.da[1]));
-    const auto stepQ = hn::Mul(whole, hn::Set(d, left.da[2]));
-    const auto gu = hn::Set(d, grad[0]), gv = hn::Set(d, grad[1]), gq = hn::Set(d, grad[2]);
-    const auto guPre = hn::ShiftRight<4>(gu), gvPre = hn::ShiftRight<4>(gv);
-    const auto one = hn::Set(d, 1), fraction = hn::Set(d, 0xFFFF);
-    const auto lastColumn = hn::Set(d, target.width - 1);
-    int32_t* depth = gZBuffer.depth.data();
-    const auto w = static_cast<size_t>(target.width);
-
-    HWY_ALIGN int32_t first[kMaxRows], count[kMaxRows], u[kMaxRows], v[kMaxRows], q[kMaxRows];
-    for (int32_t y = y0; y < y1; y += lanes) {
-        // fixedCeil of both edges; columns kept to 1..W-2 as drawRows keeps them.
-        auto xs = hn::ShiftRight<16>(hn::Add(lx, fraction));
-        const auto skip = hn::Max(hn::Sub(one, xs), hn::Zero(d));
-        xs = hn::Add(xs, skip);
-        const auto xe = hn::Min(hn::ShiftRight<16>(hn::Add(rx, fraction)), lastColumn);
-        const auto f = hn::ShiftRight<8>(hn::Sub(fraction, hn::And(lx, fraction)));
-        hn::Store(xs, d, first);
-        hn::Store(hn::Sub(xe, xs), d, count);
-        hn::Store(hn::Add(hn::Add(eu, hn::ShiftRight<4>(hn::Mul(guPre, f))), hn::Mul(gu, skip)), d,
-                  u);
-        hn::Store(hn::Add(hn::Add(ev, hn::ShiftRight<4>(hn::Mul(gvPre, f))), hn::Mul(gv, skip)), d,
-                  v);
-        hn::Store(hn::Add(eq, hn::Mul(gq, skip)), d, q); // q starts without pre-step
-        const int32_t rows = y1 - y < lanes ? y1 - y : lanes;
-        for (int32_t j = 0; j < rows; ++j) {
-            if (count[j] <= 0) continue;
-            const size_t at = static_cast<size_t>(y + j) * w + static_cast<size_t>(first[j]);
-            const int32_t a[2] = {u[j], v[j]};
-            span(target.pixels + at, depth + at, count[j], a, q[j], grad);
-        }
-        lx = hn::Add(lx, stepLx);
-        rx = hn::Add(rx, stepRx);
-        eu = hn::Add(eu, stepU);
-        ev = hn::Add(ev, stepV);
-        eq = hn::Add(eq, stepQ);
-    }
-    // Both edges end one row past y1 - 1, as after y1 - y0 single steps.
-    const int32_t n = y1 > y0 ? y1 - y0 : 0;
-    left.x = wrapAdd(left.x, wrapMul(left.dx, n));
-    right.x = wrapAdd(right.x, wrapMul(right.dx, n));
-    for (int i = 0; i < 3; ++i) left.a[i] = wrapAdd(left.a[i], wrapMul(left.da[i], n));
+    drawVectorRows<2>(target, y0, y1, left, right, grad, VectorTexturedSpan(source, grad));
 }
 
 #else
