@@ -26,7 +26,9 @@ inline Fixed toFixed(float x) {
 inline Fixed toFixedWrapped(float x) {
     double d = static_cast<double>(x) * 65536.0;
     if (!std::isfinite(d)) return 0;
-    d = std::fmod(d, 4294967296.0);
+    // Below 2^63 in size the 64-bit integer holds the value whole and its low 32 bits are the
+    // value modulo 2^32 already; only larger values need the remainder first.
+    if (!(std::fabs(d) < 9223372036854775808.0)) d = std::fmod(d, 4294967296.0);
     return static_cast<Fixed>(static_cast<uint32_t>(static_cast<int64_t>(d)));
 }
 

@@ -7,6 +7,7 @@
 #include "image/pixel.h"
 #include "render/fixed.h"
 #include "scenes/standin.h"
+#include "scenes/tunnel_blocks.h"
 
 namespace tw {
 
@@ -106,7 +107,7 @@ void prepareTunnelTextures(TunnelTextures& textures, const Bitmap& base, const B
     textures.base = hasTunnelSize(base) ? base : greyStandIn();
     textures.environment = hasTunnelSize(environment) ? environment : blackStandIn();
     const uint32_t* heights = (hasTunnelSize(bump) ? bump : blackStandIn()).pixels;
-    textures.slopes.resize(kTexels);
+    textures.slopes.assign(kTexels + 1, 0); // the last is padding (TunnelBlockSource)
     for (uint32_t index = 0; index < kTexels; ++index) {
         const uint32_t h = (heights[index] >> 16) & 255u;
         const uint32_t hr = (heights[(index + 1) & (kTexels - 1)] >> 16) & 255u;
@@ -154,36 +155,18 @@ TunnelSample castTunnelRay(const TunnelGrid& grid, float px, float py) {
     return out;
 }
 
-void fillTunnelBlocks(TunnelGrid& grid, Bitmap& framebuffer, const TunnelTextures& textures) {
-    const size_t sampleCount = static_cast<size_t>(grid.columns) * grid.rows;
-    if (grid.columns < 2 || grid.rows < 2 || !framebuffer.pixels || framebuffer.pixelCount() <= 0 ||
-        grid.samples.size() < sampleCount)
-        return;
-    if (!hasTunnelSize(textures.base) || !hasTunnelSize(textures.environment) ||
-        textures.slopes.size() != kTexels)
-        return;
-    const uint32_t* basePixels = textures.base.pixels;
-    const uint16_t* slopes = textures.slopes.data();
-    const uint32_t* envPixels = textures.environment.pixels;
+void tunnelBlocksPlain(Bitmap& framebuffer, const TunnelBlockSource& source) {
     const int32_t width = framebuffer.width;
     const int32_t height = framebuffer.height;
-
-    // Each sample converted once (createTunnel sizes the storage; a grid put together by other
-    // hands gets it here, once).
-    if (grid.fixedSamples.size() < sampleCount * kFixedLanes)
-        grid.fixedSamples.resize(sampleCount * kFixedLanes);
-    int32_t* fixed = grid.fixedSamples.data();
-    for (size_t k = 0; k < sampleCount; ++k)
-        toFixedSample(grid.samples[k], fixed + k * kFixedLanes);
-
-    for (int32_t b = 0; b + 1 < grid.rows; ++b) {
+    const int32_t* fixed = source.fixed;
+    for (int32_t b = 0; b + 1 < source.rows; ++b) {
         const int32_t top = 8 * b;
         if (top >= height) break;
-        for (int32_t a = 0; a + 1 < grid.columns; ++a) {
+        for (int32_t a = 0; a + 1 < source.columns; ++a) {
             const int32_t leftX = 8 * a;
             if (leftX >= width) break;
-            const size_t row0 = static_cast<size_t>(b) * grid.columns;
-            const size_t row1 = row0 + grid.columns;
+            const size_t row0 = static_cast<size_t>(b) * source.columns;
+            const size_t row1 = row0 + source.columns;
             const int32_t* tl = fixed + (row0 + a) * kFixedLanes;
             const int32_t* tr = tl + kFixedLanes;
             const int32_t* bl = fixed + (row1 + a) * kFixedLanes;
@@ -202,7 +185,8 @@ void fillTunnelBlocks(TunnelGrid& grid, Bitmap& framebuffer, const TunnelTexture
                 int32_t step[5];
                 for (int c = 0; c < 5; ++c) step[c] = wrapSub(right[c], left[c]) >> 3;
                 shadeBlockRow(framebuffer.pixels + static_cast<size_t>(top + j) * width + leftX,
-                              columnsHere, left, step, basePixels, slopes, envPixels);
+                              columnsHere, left, step, source.base, source.slopes,
+                              source.environment);
                 for (int c = 0; c < 5; ++c) {
                     left[c] = wrapAdd(left[c], leftStep[c]);
                     right[c] = wrapAdd(right[c], rightStep[c]);
@@ -210,6 +194,26 @@ void fillTunnelBlocks(TunnelGrid& grid, Bitmap& framebuffer, const TunnelTexture
             }
         }
     }
+}
+
+void fillTunnelBlocks(TunnelGrid& grid, Bitmap& framebuffer, const TunnelTextures& textures) {
+    const size_t sampleCount = static_cast<size_t>(grid.columns) * grid.rows;
+    if (grid.columns < 2 || grid.rows < 2 || !framebuffer.pixels || framebuffer.pixelCount() <= 0 ||
+        grid.samples.size() < sampleCount)
+        return;
+    if (!hasTunnelSize(textures.base) || !hasTunnelSize(textures.environment) ||
+        textures.slopes.size() != kTexels + 1)
+        return;
+
+    // Each sample converted once (createTunnel sizes the storage; a grid put together by other
+    // hands gets it here, once).
+    if (grid.fixedSamples.size() < sampleCount * kFixedLanes)
+        grid.fixedSamples.resize(sampleCount * kFixedLanes);
+    int32_t* fixed = grid.fixedSamples.data();
+    for (size_t k = 0; k < sampleCount; ++k)
+        toFixedSample(grid.samples[k], fixed + k * kFixedLanes);
+    tunnelBlockFill()(framebuffer, {fixed, grid.columns, grid.rows, textures.base.pixels,
+                                    textures.slopes.data(), textures.environment.pixels});
 }
 
 void renderTunnel(TunnelGrid& grid, Bitmap& framebuffer, const TunnelTextures& textures) {

@@ -36,7 +36,8 @@ struct TunnelGrid {
 struct TunnelTextures {
     Bitmap base;
     Bitmap environment;
-    // Per texel, (down slope << 8) | right slope, each modulo 256, wrapping at the edges.
+    // Per texel, (down slope << 8) | right slope, each modulo 256, wrapping at the edges; one
+    // zero past the last texel lets the fill read any texel's slope as a 32-bit word.
     std::vector<uint16_t> slopes;
 };
 

@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <random>
+#include <vector>
 
 #include "scenes/raytunnel.h"
+#include "scenes/tunnel_blocks.h"
 
 namespace tw {
 namespace {
@@ -194,16 +197,38 @@ TEST(TunnelFill, UnusableTexturesAndSmallFramesAreSafe) {
     fillBitmap(frame, 0xDEADBEEFu);
     renderTunnel(grid, frame, TunnelTextures{});
     EXPECT_EQ(std::count(frame.pixels, frame.pixels + 320 * 240, 0xDEADBEEFu), 320 * 240);
+}
 
-    // A frame smaller than the grid is filled only inside its bounds.
-    Bitmap big = createBitmap(100, 60);
-    fillBitmap(big, 0xDEADBEEFu);
-    Bitmap narrow = big; // shares the pixels
-    narrow.width = 37, narrow.height = 21;
-    const Bitmap texture = flat(0xFFFFFFFFu);
-    renderTunnel(grid, narrow, prepared(texture, texture, texture));
-    for (int i = 37 * 21; i < 100 * 60; ++i) ASSERT_EQ(big.pixels[i], 0xDEADBEEFu) << i;
-    EXPECT_LT(std::count(big.pixels, big.pixels + 37 * 21, 0xDEADBEEFu), 37 * 21 / 2);
+// Every target against the plain fill on random 16.16 samples and textures, over grids and
+// frames of random sizes: frames narrower or shorter than the grid cut blocks at their right
+// and bottom edges, and the pixels past a frame (a larger buffer's) stay untouched.
+TEST(TunnelFill, EveryTargetMatchesThePlainFill) {
+    std::mt19937 rng(11);
+    Bitmap base = flat(0), bump = flat(0), env = flat(0);
+    for (Bitmap* b : {&base, &bump, &env})
+        for (uint32_t i = 0; i < 65536; ++i) b->pixels[i] = rng();
+    const TunnelTextures t = prepared(base, bump, env);
+    std::vector<int32_t> fixed(41 * 31 * 5);
+    Bitmap buffer = createBitmap(330, 250);
+    for (const TunnelBlockTarget& target : everyTunnelBlockTarget()) {
+        SCOPED_TRACE(target.name);
+        for (int trial = 0; trial < 30; ++trial) {
+            for (int32_t& f : fixed) f = static_cast<int32_t>(rng());
+            const TunnelBlockSource source{
+                fixed.data(),  int32_t(2 + rng() % 40), int32_t(2 + rng() % 30),
+                t.base.pixels, t.slopes.data(),         t.environment.pixels};
+            Bitmap frame = buffer; // shares the pixels
+            frame.width = int32_t(1 + rng() % 330), frame.height = int32_t(1 + rng() % 250);
+            const int32_t inside = frame.width * frame.height;
+            fillBitmap(buffer, 0xDEADBEEFu);
+            tunnelBlocksPlain(frame, source);
+            const std::vector<uint32_t> plain(buffer.pixels, buffer.pixels + 330 * 250);
+            for (int i = inside; i < 330 * 250; ++i) ASSERT_EQ(plain[i], 0xDEADBEEFu) << i;
+            fillBitmap(buffer, 0xDEADBEEFu);
+            target.fill(frame, source);
+            ASSERT_TRUE(std::equal(plain.begin(), plain.end(), buffer.pixels)) << trial;
+        }
+    }
 }
 
 } // namespace
