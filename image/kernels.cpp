@@ -62,20 +62,9 @@ void forceScalar(bool on) {
 }
 
 std::vector<TargetKernels> everyTarget() {
-#if TW_ONE_TARGET
-    return {{hwy::TargetName(HWY_STATIC_TARGET), chosenTable()}};
-#else
     std::vector<TargetKernels> out;
-    for (int64_t target : hwy::SupportedAndGeneratedTargets()) {
-        // Highway chooses among the targets it is told the CPU has: one at a time.
-        hwy::SetSupportedTargetsForTest(target);
-        hwy::GetChosenTarget().Update(hwy::SupportedTargets());
-        out.push_back({hwy::TargetName(target), chosenTable()});
-    }
-    hwy::SetSupportedTargetsForTest(0);
-    hwy::GetChosenTarget().Update(hwy::SupportedTargets());
+    forEveryTarget([&](const char* name) { out.push_back({name, chosenTable()}); });
     return out;
-#endif
 }
 
 } // namespace tw::kernels

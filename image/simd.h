@@ -13,6 +13,27 @@
 #define TW_CHOSEN(F) HWY_DISPATCH_TABLE(F)[hwy::GetChosenTarget().GetIndex()]
 #endif
 
+namespace tw {
+
+// Calls visit(name) once for each target compiled for and supported by this CPU, with that
+// target chosen so that TW_CHOSEN gives its functions; the CPU's own choice is restored after.
+template <class Visit> void forEveryTarget(Visit visit) {
+#if TW_ONE_TARGET
+    visit(hwy::TargetName(HWY_STATIC_TARGET));
+#else
+    for (int64_t target : hwy::SupportedAndGeneratedTargets()) {
+        // Highway chooses among the targets it is told the CPU has: one at a time.
+        hwy::SetSupportedTargetsForTest(target);
+        hwy::GetChosenTarget().Update(hwy::SupportedTargets());
+        visit(hwy::TargetName(target));
+    }
+    hwy::SetSupportedTargetsForTest(0);
+    hwy::GetChosenTarget().Update(hwy::SupportedTargets());
+#endif
+}
+
+} // namespace tw
+
 // The block that ends a file holding one kernel F: exports F's per-target table and defines
 // `chooser`, which puts the chosen target's F into the kernel table's `field`. Use it under
 // `#if HWY_ONCE`, outside any namespace.

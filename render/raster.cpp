@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "image/pixel.h"
+#include "render/layered_rows.h"
 #include "render/material.h"
 #include "render/rows.h"
 #include "render/textured_rows.h"
@@ -14,72 +15,6 @@ namespace tw {
 
 namespace {
 
-// One row of a layered span: attributes a = {u1, v1, u2, v2}, gradients g = {.., dq}.
-template <bool Bump, LayerBlend Blend, bool Translucent> struct LayeredSpan {
-    static constexpr int kAttributes = 4;
-    const uint32_t* base;
-    int32_t baseShift, baseMask;
-    const uint32_t* second;
-    int32_t secondShift, secondMask;
-    const uint32_t* height; // Bump only: indexed like base, at least as many pixels
-    int32_t heightWidth, heightCount;
-
-    // The second-layer texel, with bump displaced by the height map's red-byte slopes.
-    uint32_t layerTexel(int32_t u1, int32_t v1, int32_t u2, int32_t v2) const {
-        if constexpr (!Bump) {
-            return texel(second, secondShift, secondMask, u2, v2);
-        } else {
-            const int32_t column = (u1 >> 16) & baseMask;
-            const int32_t i = (((v1 >> 16) & baseMask) << baseShift) + column;
-            // Neighbours wrap like the texture: the right one of the last column is the first
-            // of the same row, the one below the last row lies in row 0.
-            const int32_t right = column == baseMask ? i - baseMask : i + 1;
-            int32_t down = i + heightWidth;
-            if (down >= heightCount) down -= heightCount;
-            const int32_t h = static_cast<int32_t>((height[i] >> 16) & 255u);
-            const int32_t hr = static_cast<int32_t>((height[right] >> 16) & 255u);
-            const int32_t hd = static_cast<int32_t>((height[down] >> 16) & 255u);
-            return second[(((hd + (v2 >> 16) - h) & secondMask) << secondShift) +
-                          ((hr + (u2 >> 16) - h) & secondMask)];
-        }
-    }
-
-    static uint32_t combine(uint32_t b, uint32_t e, uint32_t d) {
-        if constexpr (Blend == LayerBlend::Add) {
-            if constexpr (Translucent)
-                return addSaturate(average(b, d), e);
-            else if constexpr (Bump)
-                return addSaturate(b, half(e));
-            else
-                return average(b, e);
-        } else {
-            if constexpr (Translucent)
-                return average(multiply(b, e), d);
-            else
-                return multiply(b, e);
-        }
-    }
-
-    void operator()(uint32_t* dst, int32_t* z, int32_t n, const int32_t* a, int32_t q,
-                    const int32_t* g) const {
-        int32_t u1 = a[0], v1 = a[1], u2 = a[2], v2 = a[3];
-        const int32_t du1 = g[0], dv1 = g[1], du2 = g[2], dv2 = g[3], dq = g[4];
-        for (; n > 0; --n, ++dst, ++z) {
-            if (q > *z) {
-                const uint32_t b = texel(base, baseShift, baseMask, u1, v1);
-                const uint32_t e = layerTexel(u1, v1, u2, v2);
-                *dst = combine(b, e, *dst);
-                if constexpr (!Translucent) *z = q;
-            }
-            u1 = wrapAdd(u1, du1);
-            v1 = wrapAdd(v1, dv1);
-            u2 = wrapAdd(u2, du2);
-            v2 = wrapAdd(v2, dv2);
-            q = wrapAdd(q, dq);
-        }
-    }
-};
-
 // An opaque textured triangle: its rows run through the chosen textured-rows kernel.
 struct OpaqueTextured {
     static constexpr int kAttributes = 2;
@@ -87,7 +22,15 @@ struct OpaqueTextured {
     TexturedRows rows;
 };
 
-// One half of a triangle: the span family's own row loop, or the kernel for opaque textures.
+// An opaque layered triangle: its rows run through the chosen layered-rows kernel.
+struct OpaqueLayered {
+    static constexpr int kAttributes = 4;
+    LayeredSource source;
+    LayeredRows rows;
+};
+
+// One half of a triangle: the span family's own row loop, or the kernel for opaque textured
+// and layered triangles.
 template <int N, class Span>
 void drawHalf(Bitmap& target, int32_t y0, int32_t y1, Edge<N>& left, Edge<N>& right,
               const int32_t* grad, const Span& span) {
@@ -95,6 +38,10 @@ void drawHalf(Bitmap& target, int32_t y0, int32_t y1, Edge<N>& left, Edge<N>& ri
 }
 void drawHalf(Bitmap& target, int32_t y0, int32_t y1, Edge<2>& left, Edge<2>& right,
               const int32_t* grad, const OpaqueTextured& span) {
+    span.rows(target, y0, y1, left, right, grad, span.source);
+}
+void drawHalf(Bitmap& target, int32_t y0, int32_t y1, Edge<4>& left, Edge<4>& right,
+              const int32_t* grad, const OpaqueLayered& span) {
     span.rows(target, y0, y1, left, right, grad, span.source);
 }
 
@@ -235,21 +182,9 @@ void rasterise(Bitmap& target, Vertex& a, Vertex& b, Vertex& c, const Span& span
 }
 
 template <bool Bump, LayerBlend Blend>
-void layered(Bitmap& target, const Bitmap& base, const Bitmap& second, const Bitmap& third,
-             Vertex& a, Vertex& b, Vertex& c, bool translucent) {
-    const int32_t heightWidth = Bump ? third.width : 0;
-    const int32_t heightCount = Bump ? third.pixelCount() : 0;
-    if (translucent) {
-        const LayeredSpan<Bump, Blend, true> span{
-            base.pixels,      base.widthShift, base.widthMask, second.pixels, second.widthShift,
-            second.widthMask, third.pixels,    heightWidth,    heightCount};
-        rasterise(target, a, b, c, span);
-    } else {
-        const LayeredSpan<Bump, Blend, false> span{
-            base.pixels,      base.widthShift, base.widthMask, second.pixels, second.widthShift,
-            second.widthMask, third.pixels,    heightWidth,    heightCount};
-        rasterise(target, a, b, c, span);
-    }
+void translucentLayered(Bitmap& target, const LayeredSource& source, Vertex& a, Vertex& b,
+                        Vertex& c) {
+    rasterise(target, a, b, c, LayeredSpan<Bump, Blend, true>{source});
 }
 
 void markPositions(Vertex& a, Vertex& b, Vertex& c) {
@@ -284,17 +219,21 @@ void rasterLayered(Bitmap& target, const Bitmap& base, const Bitmap& second, con
     }
     // A height map too small to be addressed with the base's indices draws without bump.
     const bool useBump = bump && heightMapUsable(base, third);
-    if (useBump) {
-        if (blend == LayerBlend::Add)
-            layered<true, LayerBlend::Add>(target, base, second, third, a, b, c, translucent);
-        else
-            layered<true, LayerBlend::Multiply>(target, base, second, third, a, b, c, translucent);
-    } else {
-        if (blend == LayerBlend::Add)
-            layered<false, LayerBlend::Add>(target, base, second, third, a, b, c, translucent);
-        else
-            layered<false, LayerBlend::Multiply>(target, base, second, third, a, b, c, translucent);
-    }
+    const LayeredSource source{
+        base.pixels,   base.widthShift,           base.widthMask,
+        second.pixels, second.widthShift,         second.widthMask,
+        third.pixels,  useBump ? third.width : 0, useBump ? third.pixelCount() : 0};
+    if (!translucent)
+        rasterise(target, a, b, c,
+                  OpaqueLayered{source, layeredRows().rows[layeredVariant(useBump, blend)]});
+    else if (useBump && blend == LayerBlend::Add)
+        translucentLayered<true, LayerBlend::Add>(target, source, a, b, c);
+    else if (useBump)
+        translucentLayered<true, LayerBlend::Multiply>(target, source, a, b, c);
+    else if (blend == LayerBlend::Add)
+        translucentLayered<false, LayerBlend::Add>(target, source, a, b, c);
+    else
+        translucentLayered<false, LayerBlend::Multiply>(target, source, a, b, c);
 }
 
 } // namespace tw

@@ -20,57 +20,24 @@ namespace tw::HWY_NAMESPACE {
 
 #if HWY_ARCH_X86 && HWY_TARGET <= HWY_AVX2
 
-namespace hn = hwy::HWY_NAMESPACE;
-// Eight lanes on AVX-512 too: with rows this short a wider vector only adds idle lanes.
-using D = hn::CappedTag<int32_t, 8>;
-using V = hn::Vec<D>;
-
-// One row of an opaque textured span, as TexturedSpan<false> draws it. Lane i's start is
-// i steps on: i * step wraps at 32 bits exactly as i additions do, so every lane carries the
-// plain loop's values.
+// One row of an opaque textured span, as TexturedSpan<false> draws it.
 struct VectorTexturedSpan {
     static constexpr int kAttributes = 2;
     const uint32_t* tex;
     int32_t shift;
-    V mask, laneU, laneV, laneQ; // lane offsets i * step
-    V stepU, stepV, stepQ;       // one vector's worth of steps
+    V mask;
+    LaneSteps<3> steps; // u, v, q
 
     VectorTexturedSpan(const TexturedSource& s, const int32_t* grad)
-        : tex(s.pixels), shift(s.shift), mask(hn::Set(D(), s.mask)) {
-        const D d;
-        const auto lane = hn::Iota(d, 0);
-        const auto whole = hn::Set(d, static_cast<int32_t>(hn::Lanes(d)));
-        laneU = hn::Mul(lane, hn::Set(d, grad[0]));
-        laneV = hn::Mul(lane, hn::Set(d, grad[1]));
-        laneQ = hn::Mul(lane, hn::Set(d, grad[2]));
-        stepU = hn::Mul(whole, hn::Set(d, grad[0]));
-        stepV = hn::Mul(whole, hn::Set(d, grad[1]));
-        stepQ = hn::Mul(whole, hn::Set(d, grad[2]));
-    }
+        : tex(s.pixels), shift(s.shift), mask(hn::Set(D(), s.mask)), steps(grad) {}
 
-    void operator()(uint32_t* dst, int32_t* z, int32_t n, const int32_t* a, int32_t q0,
+    // Every lane's index lies inside the texture, so the gather needs no mask.
+    HWY_INLINE VU colour(const V* at) const {
+        return hn::GatherIndex(DU(), tex, texelIndex(at[0], at[1], mask, shift));
+    }
+    void operator()(uint32_t* dst, int32_t* z, int32_t n, const int32_t* a, int32_t q,
                     const int32_t*) const {
-        const D d;
-        const hn::RebindToUnsigned<D> du;
-        auto u = hn::Add(hn::Set(d, a[0]), laneU);
-        auto v = hn::Add(hn::Set(d, a[1]), laneV);
-        auto q = hn::Add(hn::Set(d, q0), laneQ);
-        const auto lanes = static_cast<int32_t>(hn::Lanes(d));
-        for (int32_t i = 0; i < n; i += lanes) {
-            const auto live = hn::FirstN(d, static_cast<size_t>(n - i));
-            // Strictly nearer passes; equal depth fails.
-            const auto pass = hn::And(live, hn::Gt(q, hn::MaskedLoad(live, d, z + i)));
-            // Every lane's index lies inside the texture, so the gather needs no mask.
-            const auto index =
-                hn::Add(hn::ShiftLeftSame(hn::And(hn::ShiftRight<16>(v), mask), shift),
-                        hn::And(hn::ShiftRight<16>(u), mask));
-            hn::BlendedStore(hn::GatherIndex(du, tex, index), hn::RebindMask(du, pass), du,
-                             dst + i);
-            hn::BlendedStore(q, pass, d, z + i);
-            u = hn::Add(u, stepU);
-            v = hn::Add(v, stepV);
-            q = hn::Add(q, stepQ);
-        }
+        steps.drawRow(*this, dst, z, n, a, q);
     }
 };
 
@@ -111,19 +78,9 @@ TexturedRows texturedRows() {
 }
 
 std::vector<TexturedRowsTarget> everyTexturedRowsTarget() {
-#if TW_ONE_TARGET
-    return {{hwy::TargetName(HWY_STATIC_TARGET), HWY_DISPATCH_TABLE(DrawTexturedRows)[0]}};
-#else
     std::vector<TexturedRowsTarget> out;
-    for (int64_t target : hwy::SupportedAndGeneratedTargets()) {
-        hwy::SetSupportedTargetsForTest(target);
-        hwy::GetChosenTarget().Update(hwy::SupportedTargets());
-        out.push_back({hwy::TargetName(target), TW_CHOSEN(DrawTexturedRows)});
-    }
-    hwy::SetSupportedTargetsForTest(0);
-    hwy::GetChosenTarget().Update(hwy::SupportedTargets());
+    forEveryTarget([&](const char* name) { out.push_back({name, TW_CHOSEN(DrawTexturedRows)}); });
     return out;
-#endif
 }
 
 } // namespace tw

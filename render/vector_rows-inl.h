@@ -1,5 +1,6 @@
 // The row loop of the vector spans, included once per instruction set by a Highway file:
-// drawRows's rows with each row's start worked out for a vector of rows side by side.
+// drawRows's rows with each row's start worked out for a vector of rows side by side, and on
+// AVX2 and AVX-512 the eight-pixel loop along a row that the vector spans share.
 // Per-target include guard, toggled by Highway's foreach_target.
 #if defined(TW_RENDER_VECTOR_ROWS_INL_H_) == defined(HWY_TARGET_TOGGLE)
 #ifdef TW_RENDER_VECTOR_ROWS_INL_H_
@@ -7,6 +8,8 @@
 #else
 #define TW_RENDER_VECTOR_ROWS_INL_H_
 #endif
+
+#include <cstdint>
 
 #include <hwy/highway.h>
 
@@ -80,6 +83,60 @@ HWY_INLINE void drawVectorRows(Bitmap& target, int32_t y0, int32_t y1, Edge<N>& 
     right.x = wrapAdd(right.x, wrapMul(right.dx, n));
     for (int i = 0; i <= N; ++i) left.a[i] = wrapAdd(left.a[i], wrapMul(left.da[i], n));
 }
+
+// The pieces of the vector spans on AVX2 and AVX-512: attributes stepped a vector of pixels at a
+// time with the depth test and masked stores, and texel indices.
+#if HWY_ARCH_X86 && HWY_TARGET <= HWY_AVX2
+
+// Eight lanes on AVX-512 too: with rows this short a wider vector only adds idle lanes.
+using D = hn::CappedTag<int32_t, 8>;
+using DU = hn::RebindToUnsigned<D>;
+using V = hn::Vec<D>;
+using VU = hn::Vec<DU>;
+using M = hn::Mask<D>;
+
+// K row attributes (q last) a vector at a time. Lane i's start is i steps on: i * step wraps
+// at 32 bits exactly as i additions do, so every lane carries the plain loop's values.
+template <int K> struct LaneSteps {
+    V lane[K], step[K]; // lane offsets i * step, and one vector's worth of steps
+
+    explicit LaneSteps(const int32_t* grad) {
+        const D d;
+        const V iota = hn::Iota(d, 0);
+        const V whole = hn::Set(d, static_cast<int32_t>(hn::Lanes(d)));
+        for (int k = 0; k < K; ++k) {
+            lane[k] = hn::Mul(iota, hn::Set(d, grad[k]));
+            step[k] = hn::Mul(whole, hn::Set(d, grad[k]));
+        }
+    }
+    // A row of n pixels from the start a (K - 1 values) and q: span.colour(at) gives each
+    // vector's pixels from its attributes, stored with q (at[K - 1]) in the lanes before n
+    // whose depth is strictly nearer than z's (equal depth fails).
+    template <class Span>
+    HWY_INLINE void drawRow(const Span& span, uint32_t* dst, int32_t* z, int32_t n,
+                            const int32_t* a, int32_t q) const {
+        const D d;
+        const DU du;
+        V at[K];
+        for (int k = 0; k < K; ++k) at[k] = hn::Add(hn::Set(d, k < K - 1 ? a[k] : q), lane[k]);
+        const auto lanes = static_cast<int32_t>(hn::Lanes(d));
+        for (int32_t i = 0; i < n; i += lanes) {
+            const M live = hn::FirstN(d, static_cast<size_t>(n - i));
+            const M pass = hn::And(live, hn::Gt(at[K - 1], hn::MaskedLoad(live, d, z + i)));
+            hn::BlendedStore(span.colour(at), hn::RebindMask(du, pass), du, dst + i);
+            hn::BlendedStore(at[K - 1], pass, d, z + i);
+            for (int k = 0; k < K; ++k) at[k] = hn::Add(at[k], step[k]);
+        }
+    }
+};
+
+// ((v >> 16) & mask) << shift + ((u >> 16) & mask) in every lane, as texel() indexes.
+HWY_INLINE V texelIndex(V u, V v, V mask, int shift) {
+    return hn::Add(hn::ShiftLeftSame(hn::And(hn::ShiftRight<16>(v), mask), shift),
+                   hn::And(hn::ShiftRight<16>(u), mask));
+}
+
+#endif
 
 } // namespace tw::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();

@@ -1,6 +1,6 @@
 // Rasterisers: fill rule and shared edges, the three rejections, depth test, pixel rules of
 // every span family (checked channel by channel), saturation, bump addressing, pre-step, and
-// the opaque textured rows of every instruction set against the plain loop.
+// the opaque textured and layered rows of every instruction set against the plain loops.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "image/bitmap.h"
+#include "render/layered_rows.h"
 #include "render/raster.h"
 #include "render/textured_rows.h"
 #include "tests/support/render_fixtures.h"
@@ -267,61 +268,120 @@ TEST_F(Raster, RefusesWhatCannotBeDrawnSafely) {
     EXPECT_EQ(big.pixels[20 * 640 + 20], 0u);
 }
 
-// Random triangle halves on every target: edges partly off either side (the column clamp),
-// empty and full-width rows, wrapping attributes, textures from 1x1 to 256x256, and a depth
-// buffer half nearer and half farther than the rows (both outcomes and equal depths).
+// A random triangle half with N attributes: edges partly off either side (the column clamp),
+// empty and full-width rows, wrapping attributes.
+template <int N> struct RandomHalf {
+    Edge<N> left, right;
+    int32_t grad[N + 1];
+    int32_t y0, y1;
+
+    explicit RandomHalf(std::mt19937& rng) {
+        auto any = [&](int32_t lo, int32_t hi) {
+            return std::uniform_int_distribution<int32_t>(lo, hi)(rng);
+        };
+        left.x = any(-8, W + 8) * 65536 + any(0, 65535);
+        left.dx = any(-3 * 65536, 3 * 65536);
+        right.x = left.x + any(-2, W) * 65536 + any(0, 65535);
+        right.dx = any(-3 * 65536, 3 * 65536);
+        for (int i = 0; i <= N; ++i) {
+            left.a[i] = static_cast<int32_t>(rng());
+            left.da[i] = any(-(1 << 20), 1 << 20);
+            grad[i] = i % 2 ? any(-(1 << 22), 1 << 22) : static_cast<int32_t>(rng());
+        }
+        left.a[N] = any(-1000, 1000) << 12;
+        grad[N] = any(-64, 64) << 8;
+        y0 = any(0, H - 24), y1 = y0 + any(0, 23);
+    }
+};
+
+// Draws `half` with `plain`, then with `other` from the same frame and a depth buffer half
+// nearer and half farther than the rows (both outcomes and equal depths); true when both leave
+// the same pixels, depths and edges. `drawn` counts the pixels the plain loop drew.
+template <int N, class Plain, class Other>
+bool sameRows(Bitmap& frame, RandomHalf<N> half, std::mt19937& rng, Plain plain, Other other,
+              int64_t& drawn) {
+    const size_t from = static_cast<size_t>(half.y0) * W, to = static_cast<size_t>(half.y1) * W;
+    int32_t* depth = gZBuffer.depth.data();
+    for (size_t k = from; k < to; ++k)
+        depth[k] = std::uniform_int_distribution<int32_t>(-1000, 1000)(rng) << 12;
+    std::fill(frame.pixels + from, frame.pixels + to, 0u);
+    const std::vector<int32_t> depthBefore(depth + from, depth + to);
+
+    Edge<N> plainLeft = half.left, plainRight = half.right;
+    plain(frame, half.y0, half.y1, plainLeft, plainRight, half.grad);
+    const std::vector<uint32_t> plainFrame(frame.pixels + from, frame.pixels + to);
+    const std::vector<int32_t> plainDepth(depth + from, depth + to);
+    drawn += static_cast<int64_t>(plainFrame.size()) -
+             std::count(plainFrame.begin(), plainFrame.end(), 0u);
+
+    std::copy(depthBefore.begin(), depthBefore.end(), depth + from);
+    std::fill(frame.pixels + from, frame.pixels + to, 0u);
+    other(frame, half.y0, half.y1, half.left, half.right, half.grad);
+    return std::equal(plainFrame.begin(), plainFrame.end(), frame.pixels + from) &&
+           std::equal(plainDepth.begin(), plainDepth.end(), depth + from) &&
+           plainLeft.x == half.left.x && plainRight.x == half.right.x &&
+           std::equal(plainLeft.a, plainLeft.a + N + 1, half.left.a);
+}
+
+// Random halves on every target, textures from 1x1 to 256x256.
 TEST_F(Raster, OpaqueTexturedRowsMatchThePlainLoopOnEveryTarget) {
     std::mt19937 rng(13);
-    auto any = [&](int32_t lo, int32_t hi) {
-        return std::uniform_int_distribution<int32_t>(lo, hi)(rng);
-    };
     std::vector<uint32_t> tex(256 * 256);
     for (uint32_t& t : tex) t = rng();
     for (const TexturedRowsTarget& target : everyTexturedRowsTarget()) {
         SCOPED_TRACE(target.name);
         int64_t drawn = 0;
         for (int trial = 0; trial < 400; ++trial) {
-            const int32_t shift = any(0, 8);
+            const int32_t shift = static_cast<int32_t>(rng() % 9);
             const TexturedSource source{tex.data(), shift, (1 << shift) - 1};
-            Edge<2> left, right;
-            left.x = any(-8, W + 8) * 65536 + any(0, 65535);
-            left.dx = any(-3 * 65536, 3 * 65536);
-            right.x = left.x + any(-2, W) * 65536 + any(0, 65535);
-            right.dx = any(-3 * 65536, 3 * 65536);
-            for (int i = 0; i < 3; ++i) {
-                left.a[i] = static_cast<int32_t>(rng());
-                left.da[i] = any(-(1 << 20), 1 << 20);
-            }
-            left.a[2] = any(-1000, 1000) << 12;
-            const int32_t grad[3] = {static_cast<int32_t>(rng()), any(-(1 << 22), 1 << 22),
-                                     any(-64, 64) << 8};
-            const int32_t y0 = any(0, H - 24), y1 = y0 + any(0, 23);
-            // Only rows y0..y1-1 are drawn: they are set up and compared.
-            const size_t from = static_cast<size_t>(y0) * W, to = static_cast<size_t>(y1) * W;
-            int32_t* depth = gZBuffer.depth.data();
-            for (size_t k = from; k < to; ++k) depth[k] = any(-1000, 1000) << 12;
-            std::fill(frame.pixels + from, frame.pixels + to, 0u);
-            const std::vector<int32_t> depthBefore(depth + from, depth + to);
-
-            Edge<2> plainLeft = left, plainRight = right;
-            texturedRowsPlain(frame, y0, y1, plainLeft, plainRight, grad, source);
-            const std::vector<uint32_t> plainFrame(frame.pixels + from, frame.pixels + to);
-            const std::vector<int32_t> plainDepth(depth + from, depth + to);
-            drawn += static_cast<int64_t>(plainFrame.size()) -
-                     std::count(plainFrame.begin(), plainFrame.end(), 0u);
-
-            std::copy(depthBefore.begin(), depthBefore.end(), depth + from);
-            std::fill(frame.pixels + from, frame.pixels + to, 0u);
-            target.rows(frame, y0, y1, left, right, grad, source);
-            ASSERT_TRUE(std::equal(plainFrame.begin(), plainFrame.end(), frame.pixels + from))
+            auto rows = [&](auto draw) {
+                return [&, draw](Bitmap& f, int32_t y0, int32_t y1, Edge<2>& l, Edge<2>& r,
+                                 const int32_t* g) { draw(f, y0, y1, l, r, g, source); };
+            };
+            ASSERT_TRUE(sameRows(frame, RandomHalf<2>(rng), rng, rows(texturedRowsPlain),
+                                 rows(target.rows), drawn))
                 << "trial " << trial;
-            ASSERT_TRUE(std::equal(plainDepth.begin(), plainDepth.end(), depth + from))
-                << "trial " << trial;
-            ASSERT_EQ(plainLeft.x, left.x);
-            ASSERT_EQ(plainRight.x, right.x);
-            for (int i = 0; i < 3; ++i) ASSERT_EQ(plainLeft.a[i], left.a[i]);
         }
         EXPECT_GT(drawn, 20000); // the trials draw, and not only empty rows
+    }
+}
+
+// Every opaque layered variant on every target: base and second textures from 1x1 to 256x256
+// and height maps the size of the base (the neighbour below the last row wraps to row 0) or of
+// other widths with spare rows; small textures put the last column and row under many pixels.
+TEST_F(Raster, OpaqueLayeredRowsMatchThePlainLoopOnEveryTarget) {
+    std::mt19937 rng(17);
+    std::vector<uint32_t> tex(2 * 256 * 256), heights(70000);
+    for (uint32_t& t : tex) t = rng();
+    for (uint32_t& t : heights) t = rng();
+    const LayeredRowsSet& plain = layeredRowsPlain();
+    for (const LayeredRowsTarget& target : everyLayeredRowsTarget()) {
+        for (int variant = 0; variant < 4; ++variant) {
+            SCOPED_TRACE(::testing::Message() << target.name << " variant " << variant);
+            int64_t drawn = 0;
+            for (int trial = 0; trial < 300; ++trial) {
+                const int32_t baseShift = static_cast<int32_t>(rng() % 9);
+                const int32_t secondShift = static_cast<int32_t>(rng() % 9);
+                const int32_t baseCount = 1 << (2 * baseShift);
+                int32_t heightWidth = 1 << baseShift, heightCount = baseCount;
+                if (rng() % 2) {
+                    heightWidth = static_cast<int32_t>(rng() % 300) + 1;
+                    heightCount = heightWidth * ((baseCount + heightWidth - 1) / heightWidth +
+                                                 static_cast<int32_t>(rng() % 3));
+                }
+                const LayeredSource source{tex.data(),         baseShift,   (1 << baseShift) - 1,
+                                           tex.data() + 65536, secondShift, (1 << secondShift) - 1,
+                                           heights.data(),     heightWidth, heightCount};
+                auto rows = [&](LayeredRows draw) {
+                    return [&, draw](Bitmap& f, int32_t y0, int32_t y1, Edge<4>& l, Edge<4>& r,
+                                     const int32_t* g) { draw(f, y0, y1, l, r, g, source); };
+                };
+                ASSERT_TRUE(sameRows(frame, RandomHalf<4>(rng), rng, rows(plain.rows[variant]),
+                                     rows(target.rows.rows[variant]), drawn))
+                    << "trial " << trial;
+            }
+            EXPECT_GT(drawn, 15000);
+        }
     }
 }
 
