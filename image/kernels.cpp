@@ -62,9 +62,7 @@ void forceScalar(bool on) {
 }
 
 std::vector<TargetKernels> everyTarget() {
-    std::vector<TargetKernels> out;
-    forEveryTarget([&](const char* name) { out.push_back({name, chosenTable()}); });
-    return out;
+    return everyTargetOf<TargetKernels>(chosenTable);
 }
 
 } // namespace tw::kernels

@@ -4,6 +4,10 @@
 
 #include <hwy/highway.h>
 
+#include <vector>
+
+#include "image/kernels.h"
+
 // True when only one target is compiled (WebAssembly SIMD128): no dispatch, no libhwy.
 #define TW_ONE_TARGET ((HWY_TARGETS & (HWY_TARGETS - 1)) == 0)
 
@@ -30,6 +34,23 @@ template <class Visit> void forEveryTarget(Visit visit) {
     hwy::SetSupportedTargetsForTest(0);
     hwy::GetChosenTarget().Update(hwy::SupportedTargets());
 #endif
+}
+
+// {name, choose()} for every target forEveryTarget visits: the per-target functions of one
+// kernel, for tests that hold each to its plain reference.
+template <class Target, class Choose> std::vector<Target> everyTargetOf(Choose choose) {
+    std::vector<Target> out;
+    forEveryTarget([&](const char* name) { out.push_back({name, choose()}); });
+    return out;
+}
+
+// For kernels kept outside the image kernel table: `plain` while the image kernels are forced
+// plain, otherwise choose() (a TW_CHOSEN expression), evaluated once. The image table is built
+// first, because that is where Highway's choice of target is made.
+template <class F, class Choose> F chosenUnlessForced(F plain, Choose choose) {
+    if (&kernels::active() == &kernels::scalarKernels()) return plain;
+    static const F chosen = choose();
+    return chosen;
 }
 
 } // namespace tw

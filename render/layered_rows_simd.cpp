@@ -158,19 +158,14 @@ const LayeredRowsSet& layeredRowsPlain() {
 }
 
 const LayeredRowsSet& layeredRows() {
-    // The image kernels' table is built first: that is where Highway's choice is made.
-    const kernels::Kernels& active = kernels::active();
-    if (&active == &kernels::scalarKernels()) return layeredRowsPlain();
-    static const LayeredRowsSet chosen = TW_CHOSEN(LayeredRowsOfTarget)();
-    return chosen;
+    return *chosenUnlessForced(&layeredRowsPlain(), [] {
+        static const LayeredRowsSet chosen = TW_CHOSEN(LayeredRowsOfTarget)();
+        return &chosen;
+    });
 }
 
 std::vector<LayeredRowsTarget> everyLayeredRowsTarget() {
-    std::vector<LayeredRowsTarget> out;
-    forEveryTarget([&](const char* name) {
-        out.push_back({name, TW_CHOSEN(LayeredRowsOfTarget)()});
-    });
-    return out;
+    return everyTargetOf<LayeredRowsTarget>([] { return TW_CHOSEN(LayeredRowsOfTarget)(); });
 }
 
 } // namespace tw

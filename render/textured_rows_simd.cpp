@@ -70,17 +70,11 @@ void texturedRowsPlain(Bitmap& target, int32_t y0, int32_t y1, Edge<2>& left, Ed
 }
 
 TexturedRows texturedRows() {
-    // The image kernels' table is built first: that is where Highway's choice is made.
-    const kernels::Kernels& active = kernels::active();
-    if (&active == &kernels::scalarKernels()) return texturedRowsPlain;
-    static const TexturedRows chosen = TW_CHOSEN(DrawTexturedRows);
-    return chosen;
+    return chosenUnlessForced(texturedRowsPlain, [] { return TW_CHOSEN(DrawTexturedRows); });
 }
 
 std::vector<TexturedRowsTarget> everyTexturedRowsTarget() {
-    std::vector<TexturedRowsTarget> out;
-    forEveryTarget([&](const char* name) { out.push_back({name, TW_CHOSEN(DrawTexturedRows)}); });
-    return out;
+    return everyTargetOf<TexturedRowsTarget>([] { return TW_CHOSEN(DrawTexturedRows); });
 }
 
 } // namespace tw

@@ -140,27 +140,11 @@ namespace tw {
 HWY_EXPORT(FillTunnelBlocks);
 
 TunnelBlockFill tunnelBlockFill() {
-    // The image kernels' table is built first: that is where Highway's choice is made.
-    const kernels::Kernels& active = kernels::active();
-    if (&active == &kernels::scalarKernels()) return tunnelBlocksPlain;
-    static const TunnelBlockFill chosen = TW_CHOSEN(FillTunnelBlocks);
-    return chosen;
+    return chosenUnlessForced(tunnelBlocksPlain, [] { return TW_CHOSEN(FillTunnelBlocks); });
 }
 
 std::vector<TunnelBlockTarget> everyTunnelBlockTarget() {
-#if TW_ONE_TARGET
-    return {{hwy::TargetName(HWY_STATIC_TARGET), HWY_DISPATCH_TABLE(FillTunnelBlocks)[0]}};
-#else
-    std::vector<TunnelBlockTarget> out;
-    for (int64_t target : hwy::SupportedAndGeneratedTargets()) {
-        hwy::SetSupportedTargetsForTest(target);
-        hwy::GetChosenTarget().Update(hwy::SupportedTargets());
-        out.push_back({hwy::TargetName(target), TW_CHOSEN(FillTunnelBlocks)});
-    }
-    hwy::SetSupportedTargetsForTest(0);
-    hwy::GetChosenTarget().Update(hwy::SupportedTargets());
-    return out;
-#endif
+    return everyTargetOf<TunnelBlockTarget>([] { return TW_CHOSEN(FillTunnelBlocks); });
 }
 
 } // namespace tw
