@@ -65,3 +65,16 @@ template <class F, class Choose> F chosenUnlessForced(F plain, Choose choose) {
         t.field = TW_CHOSEN(F);                                                                    \
     }                                                                                              \
     }
+
+// The block that ends a file holding one kernel F kept outside the kernel table: exports F's
+// per-target table and defines `chooser()` (the chosen target's F, or `plain` while the image
+// kernels are forced plain) and `targets()` (every target's F by name, for the tests). Use it
+// under `#if HWY_ONCE`, inside namespace tw.
+#define TW_EXPORT_OWN_KERNEL(F, plain, chooser, Target, targets)                                   \
+    HWY_EXPORT(F);                                                                                 \
+    decltype(&plain) chooser() {                                                                   \
+        return chosenUnlessForced(&plain, [] { return TW_CHOSEN(F); });                            \
+    }                                                                                              \
+    std::vector<Target> targets() {                                                                \
+        return everyTargetOf<Target>([] { return TW_CHOSEN(F); });                                 \
+    }

@@ -61,21 +61,14 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace tw {
 
-HWY_EXPORT(DrawTexturedRows);
-
 void texturedRowsPlain(Bitmap& target, int32_t y0, int32_t y1, Edge<2>& left, Edge<2>& right,
                        const int32_t* grad, const TexturedSource& source) {
     drawRows<2>(target, y0, y1, left, right, grad,
                 TexturedSpan<false>{source.pixels, source.shift, source.mask});
 }
 
-TexturedRows texturedRows() {
-    return chosenUnlessForced(texturedRowsPlain, [] { return TW_CHOSEN(DrawTexturedRows); });
-}
-
-std::vector<TexturedRowsTarget> everyTexturedRowsTarget() {
-    return everyTargetOf<TexturedRowsTarget>([] { return TW_CHOSEN(DrawTexturedRows); });
-}
+TW_EXPORT_OWN_KERNEL(DrawTexturedRows, texturedRowsPlain, texturedRows, TexturedRowsTarget,
+                     everyTexturedRowsTarget)
 
 } // namespace tw
 #endif

@@ -137,15 +137,8 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace tw {
 
-HWY_EXPORT(FillTunnelBlocks);
-
-TunnelBlockFill tunnelBlockFill() {
-    return chosenUnlessForced(tunnelBlocksPlain, [] { return TW_CHOSEN(FillTunnelBlocks); });
-}
-
-std::vector<TunnelBlockTarget> everyTunnelBlockTarget() {
-    return everyTargetOf<TunnelBlockTarget>([] { return TW_CHOSEN(FillTunnelBlocks); });
-}
+TW_EXPORT_OWN_KERNEL(FillTunnelBlocks, tunnelBlocksPlain, tunnelBlockFill, TunnelBlockTarget,
+                     everyTunnelBlockTarget)
 
 } // namespace tw
 #endif
